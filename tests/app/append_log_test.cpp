@@ -1,0 +1,115 @@
+#include "app/append_log.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/log_messages.h"
+
+namespace kt73b {
+namespace {
+
+namespace fs = std::filesystem;
+
+CivilTime g_fixedUtc;
+CivilTime FixedUtc() {
+    return g_fixedUtc;
+}
+
+// Each test runs in a fresh current directory with a fixed clock.
+class AppendLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("kt73b-log-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        g_fixedUtc = {2017, 2, 23, 6, 24, 50};
+        SetLogClock(&FixedUtc);
+    }
+    void TearDown() override {
+        SetLogClock(nullptr);
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+    }
+    static void CreateEmptyLog() { std::ofstream(kLogFileName).flush(); }
+    static std::string ReadLog() {
+        std::ifstream in(kLogFileName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path previous_;
+    fs::path dir_;
+};
+
+TEST_F(AppendLogTest, NoFileNoLineAndNothingCreated) {
+    for (int index = 0; index < 7; ++index)
+        AppendLog(index);
+    EXPECT_FALSE(fs::exists(kLogFileName));
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(AppendLogTest, EmptyFileGetsOneLineInJapanTimeWithCrLf) {
+    CreateEmptyLog();
+    AppendLog(kLogMidiOutError);
+    EXPECT_EQ(ReadLog(), "2017/02/23 15:24:50     Midi out error.\r\n");
+}
+
+TEST_F(AppendLogTest, NineHoursCarryIntoDayMonthYearAndLeapDay) {
+    CreateEmptyLog();
+    g_fixedUtc = {2017, 12, 31, 20, 30, 5};
+    AppendLog(kLogCrcError);
+    g_fixedUtc = {2016, 2, 28, 15, 0, 0};
+    AppendLog(kLogEraseTimeOut);
+    g_fixedUtc = {2017, 2, 28, 15, 0, 0};
+    AppendLog(kLogEraseTimeOut);
+    EXPECT_EQ(ReadLog(),
+              "2018/01/01 05:30:05     (CRC)Transfer error occurred.\r\n"
+              "2016/02/29 00:00:00     (Erase)Time Out Error.\r\n"
+              "2017/03/01 00:00:00     (Erase)Time Out Error.\r\n");
+}
+
+TEST_F(AppendLogTest, LinesAppendInOrderBehindWhatTheFileHeld) {
+    { std::ofstream(kLogFileName, std::ios::binary) << "earlier\r\n"; }
+    AppendLog(kLogCrcError);
+    AppendLog(kLogWriteTimeOut);
+    EXPECT_EQ(ReadLog(),
+              "earlier\r\n"
+              "2017/02/23 15:24:50     (CRC)Transfer error occurred.\r\n"
+              "2017/02/23 15:24:50     (Write)Time Out Error.\r\n");
+}
+
+TEST_F(AppendLogTest, EveryEntryHasItsText) {
+    CreateEmptyLog();
+    std::string expected;
+    for (int index = 0; index < 7; ++index) {
+        AppendLog(index);
+        expected += std::string("2017/02/23 15:24:50     ") + kLogMessages[index] + "\r\n";
+    }
+    EXPECT_EQ(ReadLog(), expected);
+    // The longest line, entry 5, is 62 characters with a single line feed: it fits the buffer.
+    EXPECT_EQ(std::string(kLogMessages[kLogFlashWriteError]).size(), 37u);
+}
+
+TEST_F(AppendLogTest, UnwritableLogIsSkippedSilently) {
+    fs::create_directory(kLogFileName);  // exists, but cannot be opened for appending
+    AppendLog(kLogMidiOutError);
+    EXPECT_TRUE(fs::is_directory(kLogFileName));
+    EXPECT_TRUE(fs::is_empty(kLogFileName));
+}
+
+TEST_F(AppendLogTest, IndexOutsideTheTableWritesNothing) {
+    CreateEmptyLog();
+    AppendLog(-1);
+    AppendLog(7);
+    EXPECT_EQ(ReadLog(), "");
+}
+
+}  // namespace
+}  // namespace kt73b

@@ -1,0 +1,74 @@
+#include "engine/seven_bit_pack.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/protocol_constants.h"
+
+namespace kt73b {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Pack(const Bytes& input) {
+    Bytes out(PackedLength(input.size()) + 4, 0xEE);
+    const std::size_t n = PackSevenBit(out.data(), input.data(), input.size());
+    EXPECT_EQ(n, PackedLength(input.size()));
+    EXPECT_EQ(out[n], 0xEE) << "wrote past the packed length";
+    out.resize(n);
+    return out;
+}
+
+TEST(PackSevenBit, KnownExamples) {
+    EXPECT_EQ(Pack({0x80, 0x01, 0xFF}), (Bytes{0x50, 0x00, 0x01, 0x7F}));
+    EXPECT_EQ(Pack(Bytes(9, 0xFF)),
+              (Bytes{0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x60, 0x7F, 0x7F}));
+    EXPECT_EQ(Pack({}), Bytes{});
+}
+
+TEST(PackSevenBit, OutputNeverHasBitSeven) {
+    Bytes all(256);
+    for (int i = 0; i < 256; ++i)
+        all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    for (std::uint8_t byte : Pack(all)) {
+        ASSERT_LT(byte, 0x80);
+    }
+}
+
+TEST(PackSevenBit, FullChunkPacksToFrameSize) {
+    EXPECT_EQ(Pack(Bytes(kWriteChunkBytes, 0xA5)).size(), 2341u);
+}
+
+TEST(PackSevenBit, UnpackGivesBackWhatWasPackedForEveryLengthUpToAChunk) {
+    std::mt19937 random(73);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (std::size_t length = 0; length <= kWriteChunkBytes; ++length) {
+        Bytes input(length);
+        for (auto& b : input)
+            b = static_cast<std::uint8_t>(byte(random));
+        const Bytes packed = Pack(input);
+        Bytes output(length + 1, 0xEE);
+        const std::ptrdiff_t n = UnpackSevenBit(output.data(), packed.data(), packed.size());
+        ASSERT_EQ(n, static_cast<std::ptrdiff_t>(length)) << "length " << length;
+        output.resize(length);
+        ASSERT_EQ(output, input) << "length " << length;
+    }
+}
+
+TEST(UnpackSevenBit, RejectsWhatNoPackingProduces) {
+    Bytes out(16);
+    const Bytes loneLeadingByte{0x00, 1, 2, 3, 4, 5, 6, 7, 0x00};  // last group has no data
+    EXPECT_EQ(UnpackSevenBit(out.data(), loneLeadingByte.data(), loneLeadingByte.size()), -1);
+    const Bytes dataBitSeven{0x00, 0x81};
+    EXPECT_EQ(UnpackSevenBit(out.data(), dataBitSeven.data(), dataBitSeven.size()), -1);
+    const Bytes leadingBitSeven{0x80, 0x01};
+    EXPECT_EQ(UnpackSevenBit(out.data(), leadingBitSeven.data(), leadingBitSeven.size()), -1);
+    const Bytes bitForMissingByte{0x20, 0x01};  // top bit claimed for a second byte
+    EXPECT_EQ(UnpackSevenBit(out.data(), bitForMissingByte.data(), bitForMissingByte.size()), -1);
+}
+
+}  // namespace
+}  // namespace kt73b
