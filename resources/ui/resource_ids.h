@@ -1,0 +1,37 @@
+/* Ids of the dialogs, controls, strings and icon. Plain C macros: the Windows resource compiler
+   reads this file too. */
+#ifndef KT73B_RESOURCE_IDS_H
+#define KT73B_RESOURCE_IDS_H
+
+#define IDD_ABOUTBOX 100
+#define IDD_UPDATER_DIALOG 103
+#define IDR_MAINFRAME 128
+
+#define IDC_MIDI_IN_LIST 1000
+#define IDC_MIDI_OUT_LIST 1001
+#define IDC_PROGRESS 1002
+#define IDC_STATUS_LINE 1003
+#define IDC_ABOUT_VERSION 1003
+#define IDC_RESCAN 1004
+#define IDC_PICTURE 1005
+#define IDC_STEP_COUNTER 1006
+#define IDC_STATIC_TEXT (-1)
+
+#define IDM_ABOUTBOX 0x0010
+
+#define IDS_ABOUTBOX 101
+#define IDS_TIMEOUT_IDENTITY 102
+#define IDS_TIMEOUT_WRITE 103
+#define IDS_TIMEOUT_ERASE 104
+#define IDS_ILLEGAL_DEVICE 105
+#define IDS_USE_UPDATE_MODE 106
+#define IDS_TRANSFER_ERROR 107
+#define IDS_UPDATE_COMPLETED 108
+#define IDS_IN_PROGRESS 109
+#define IDS_CANT_OPEN_MIDI_IN 110
+#define IDS_ERROR_CAPTION 111
+#define IDS_CANT_OPEN_MIDI_OUT 113
+#define IDS_ERASING 114
+#define IDS_DATA_TRANSMIT 115
+
+#endif

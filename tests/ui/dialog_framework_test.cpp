@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/headless/headless_backend.h"
+#include "resources/ui/resource_ids.h"
+
+namespace kt73b::ui {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kWait = 5s;
+
+// A dialog on the main template whose worker thread writes a control, as the update does.
+class ProbeDialog : public Dialog {
+  public:
+    ProbeDialog() : Dialog(IDD_UPDATER_DIALOG) {}
+    bool OnInitDialog() override {
+        status.Bind(this, IDC_STATUS_LINE);
+        execute.Bind(this, kIdOk);
+        status.SetWindowText("ready");
+        return true;
+    }
+    void OnCommand(int id) override {
+        if (id == kIdOk) {
+            ++executes;
+            execute.EnableWindow(false);
+        }
+        Dialog::OnCommand(id);
+    }
+    void OnDestroy() override { destroyed = true; }
+
+    Edit status;
+    Button execute;
+    std::atomic<int> executes{0};
+    std::atomic<bool> destroyed{false};
+};
+
+class DialogFramework : public ::testing::Test {
+  protected:
+    void SetUp() override { SetBackend(&backend_); }
+    void TearDown() override {
+        if (dialogThread_.joinable()) {
+            backend_.CloseWindow(IDD_UPDATER_DIALOG);
+            dialogThread_.join();
+        }
+        SetBackend(nullptr);
+    }
+    void Open() {
+        dialogThread_ = std::thread([this] { result_ = dialog_.DoModal(); });
+        ASSERT_TRUE(backend_.WaitUntil(
+            [](const HeadlessBackend& b) {
+                const auto* w = b.FindWindowLocked(IDD_UPDATER_DIALOG);
+                return w != nullptr && w->controls.at(IDC_STATUS_LINE).text == "ready";
+            },
+            kWait));
+    }
+    std::string Status() {
+        return backend_.ControlState(IDD_UPDATER_DIALOG, IDC_STATUS_LINE)->text;
+    }
+
+    HeadlessBackend backend_;
+    ProbeDialog dialog_;
+    std::thread dialogThread_;
+    int result_ = 0;
+};
+
+TEST_F(DialogFramework, CallsFromAnotherThreadRunOnTheDialogThread) {
+    Open();
+    std::thread::id ranOn;
+    std::thread worker([&] {
+        dialog_.OnDialogThread([&](WindowHost& host) {
+            ranOn = std::this_thread::get_id();
+            host.SetControlText(IDC_STATUS_LINE, "from worker");
+        });
+    });
+    worker.join();
+    EXPECT_EQ(ranOn, dialogThread_.get_id());
+    EXPECT_EQ(Status(), "from worker");
+}
+
+TEST_F(DialogFramework, CallsAfterTheWindowIsGoneAreDroppedNotBlocked) {
+    Open();
+    backend_.PressEscape(IDD_UPDATER_DIALOG);
+    dialogThread_.join();
+    EXPECT_EQ(result_, kIdCancel);
+    EXPECT_TRUE(dialog_.destroyed);
+    bool ran = true;
+    std::thread worker([&] { ran = dialog_.OnDialogThread([](WindowHost&) {}); });
+    worker.join();
+    EXPECT_FALSE(ran);
+    dialog_.status.SetWindowText("ignored");  // no window: a no-op, not a crash
+    EXPECT_EQ(dialog_.status.GetWindowText(), "");
+}
+
+TEST_F(DialogFramework, ClickRunsTheHandlerAndADisabledButtonTakesNoClick) {
+    Open();
+    backend_.Click(IDD_UPDATER_DIALOG, kIdOk);
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const HeadlessBackend& b) {
+            return !b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(kIdOk).enabled;
+        },
+        kWait));
+    backend_.Click(IDD_UPDATER_DIALOG, kIdOk);
+    backend_.PressEscape(IDD_UPDATER_DIALOG);
+    dialogThread_.join();
+    EXPECT_EQ(dialog_.executes, 1);
+}
+
+TEST_F(DialogFramework, WorkerMessageBoxIsDismissedWhenTheWindowCloses) {
+    backend_.SetBoxPolicy(HeadlessBackend::BoxPolicy::kHoldUntilDismissed);
+    Open();
+    std::atomic<bool> boxReturned{false};
+    std::thread worker([&] {
+        dialog_.MessageBox("Time out error(1)", "Error", kMbOk | kMbIconError);
+        boxReturned = true;
+        dialog_.status.SetWindowText("after the box");  // the window is gone by now
+    });
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const HeadlessBackend& b) { return !b.BoxesLocked().empty(); }, kWait));
+    EXPECT_FALSE(boxReturned);
+    // Escape goes to the box, not to the dialog; closing the window takes the box with it.
+    backend_.PressEscape(IDD_UPDATER_DIALOG);
+    backend_.CloseWindow(IDD_UPDATER_DIALOG);
+    worker.join();
+    dialogThread_.join();
+    EXPECT_TRUE(boxReturned);
+    const auto boxes = backend_.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].type, kMbIconError);
+    EXPECT_EQ(boxes[0].ownerTemplate, IDD_UPDATER_DIALOG);
+}
+
+TEST_F(DialogFramework, ManyThreadsCallingWhileTheWindowClosesAllReturn) {
+    Open();
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> workers;
+    for (int i = 0; i < 4; ++i) {
+        workers.emplace_back([&] {
+            while (!stop)
+                dialog_.status.SetWindowText("busy");
+        });
+    }
+    std::this_thread::sleep_for(20ms);
+    backend_.CloseWindow(IDD_UPDATER_DIALOG);
+    dialogThread_.join();
+    stop = true;
+    for (auto& worker : workers)
+        worker.join();
+    EXPECT_TRUE(dialog_.destroyed);
+}
+
+}  // namespace
+}  // namespace kt73b::ui
