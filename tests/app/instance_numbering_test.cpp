@@ -1,0 +1,104 @@
+#include "app/instance_numbering.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace kt73b {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test gets its own lock folder, so copies running on this machine do not interfere.
+class InstanceNumbering : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("kt73b-instances-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+        fs::permissions(folder_, fs::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        fs::remove_all(folder_);
+    }
+    fs::path folder_;
+};
+
+TEST_F(InstanceNumbering, NamesAndTheRefusalText) {
+    EXPECT_EQ(InstanceName(1), "Velk KT-73B System v3.00");
+    EXPECT_EQ(InstanceName(12), "Velk KT-73B System v3.00 (12)");
+    EXPECT_EQ(InstanceLimitMessage(),
+              "It is forbidden to launch more than 20 instance of this application.");
+}
+
+TEST_F(InstanceNumbering, LowestFreeNumberWinsAndTheTwentyFirstIsRefused) {
+    std::array<std::unique_ptr<os::InstanceLock>, 21> copies;
+    for (int i = 0; i < 20; ++i) {
+        copies[i] = std::make_unique<os::InstanceLock>();
+        EXPECT_EQ(ClaimInstanceNumber(*copies[i]), i + 1);
+    }
+    copies[20] = std::make_unique<os::InstanceLock>();
+    EXPECT_EQ(ClaimInstanceNumber(*copies[20]), 0);
+    // Copy 1 ends while the others run: the next start gets 1, then 5 once copy 5 has ended.
+    copies[0].reset();
+    copies[4].reset();
+    os::InstanceLock next;
+    EXPECT_EQ(ClaimInstanceNumber(next), 1);
+    os::InstanceLock after;
+    EXPECT_EQ(ClaimInstanceNumber(after), 5);
+}
+
+TEST_F(InstanceNumbering, ANumberHeldByAnotherProcessIsSkipped) {
+    os::InstanceLock first;
+    ASSERT_EQ(ClaimInstanceNumber(first), 1);
+    os::InstanceLock held;
+    ASSERT_TRUE(held.TryClaim(InstanceName(3)));
+    os::InstanceLock second;
+    os::InstanceLock third;
+    EXPECT_EQ(ClaimInstanceNumber(second), 2);
+    EXPECT_EQ(ClaimInstanceNumber(third), 4);
+}
+
+TEST_F(InstanceNumbering, AKilledCopysNumberIsFreeAgain) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        os::InstanceLock lock;
+        const char number = static_cast<char>(ClaimInstanceNumber(lock));
+        (void)!write(ready[1], &number, 1);
+        pause();  // held until killed
+        _exit(0);
+    }
+    char number = 0;
+    ASSERT_EQ(read(ready[0], &number, 1), 1);
+    EXPECT_EQ(number, 1);
+    os::InstanceLock whileAlive;
+    EXPECT_EQ(ClaimInstanceNumber(whileAlive), 2);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    os::InstanceLock afterKill;
+    EXPECT_EQ(ClaimInstanceNumber(afterKill), 1);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(InstanceNumbering, AFolderOthersMayWriteIsNotTrusted) {
+    fs::create_directories(folder_ / "kt73b-updater");
+    fs::permissions(folder_ / "kt73b-updater", fs::perms::all);
+    os::InstanceLock lock;
+    EXPECT_EQ(ClaimInstanceNumber(lock), 0);
+}
+
+}  // namespace
+}  // namespace kt73b
