@@ -18,14 +18,23 @@ std::string Mismatch(std::uint32_t id, std::uint32_t address, std::uint8_t flash
     return text;
 }
 
+std::uint32_t RegionSize(const StepRow& row, std::span<const std::uint8_t> image) {
+    return row.size != 0 ? row.size : static_cast<std::uint32_t>(image.size());
+}
+
+std::string CheckSize(const FlashMemory& flash, const StepRow& row,
+                      std::span<const std::uint8_t> image) {
+    const std::uint32_t size = RegionSize(row, image);
+    if (image.size() == size && flash.Contains(row.address, size)) {
+        return {};
+    }
+    return "image " + std::to_string(row.imageId) + " has " + std::to_string(image.size()) +
+           " bytes; its region takes " + std::to_string(size);
+}
+
 std::string CompareRegion(const FlashMemory& flash, const StepRow& row,
                           std::span<const std::uint8_t> image) {
-    const std::uint32_t size = row.size != 0 ? row.size : static_cast<std::uint32_t>(image.size());
-    if (image.size() != size || !flash.Contains(row.address, size)) {
-        return "image " + std::to_string(row.imageId) + " has " + std::to_string(image.size()) +
-               " bytes; its region takes " + std::to_string(size);
-    }
-    const auto region = flash.Bytes().subspan(row.address, size);
+    const auto region = flash.Bytes().subspan(row.address, RegionSize(row, image));
     const auto [at, _] = std::mismatch(region.begin(), region.end(), image.begin());
     if (at == region.end()) {
         return {};
@@ -37,13 +46,16 @@ std::string CompareRegion(const FlashMemory& flash, const StepRow& row,
 }  // namespace
 
 std::string CompareFlashWithImages(const FlashMemory& flash, const ImageSource& images) {
-    for (const StepRow& row : kStepTable) {
-        if (row.type != kStepWrite) {
-            continue;
-        }
-        const std::string difference = CompareRegion(flash, row, images(row.imageId));
-        if (!difference.empty()) {
-            return difference;
+    // Images of the wrong size first: they say more than the first differing byte would.
+    for (const auto check : {CheckSize, CompareRegion}) {
+        for (const StepRow& row : kStepTable) {
+            if (row.type != kStepWrite) {
+                continue;
+            }
+            const std::string difference = check(flash, row, images(row.imageId));
+            if (!difference.empty()) {
+                return difference;
+            }
         }
     }
     return {};
