@@ -1,0 +1,80 @@
+// MidiInPort: one MIDI input device of the platform. It lends the driver one receive buffer and
+// queues a copy of every System Exclusive message the driver hands back, for the timer's thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "midi/device_name.h"
+#include "midi/inbound_queue.h"
+#include "platform/winmm/mmsystem_api.h"
+
+namespace kt73b {
+
+inline constexpr DWORD kReceiveBufferBytes = 8192;
+
+class MidiInPort {
+  public:
+    MidiInPort() = default;
+    ~MidiInPort();
+    MidiInPort(const MidiInPort&) = delete;
+    MidiInPort& operator=(const MidiInPort&) = delete;
+
+    UINT GetNumDevs() const;
+    // `destination` holds at least kDeviceNameBytes; it gets "" when the platform has no name.
+    void GetDeviceName(UINT index, char* destination) const;
+
+    // The device that `Open` opens; (UINT)-1, "no selection", is passed on unchanged.
+    void SetDeviceIndex(UINT index) { device_index_ = index; }
+    UINT DeviceIndex() const { return device_index_; }
+
+    // 1 when the device is open and started (at once when it already was), else 0; a failed
+    // Open leaves nothing open and nothing allocated.
+    int Open();
+    // Always 0. Stops and closes the device and frees the receive buffer; the queue stays.
+    int Close();
+    // 1 when the port held a device handle and was closed, else 0.
+    int CloseIfOpen();
+
+    // The oldest queued message and its length, or null. Valid until the next PopFront.
+    const std::uint8_t* Front(std::size_t* length = nullptr) const { return queue_.Front(length); }
+    // Always 0; removes the oldest queued message, if any.
+    int PopFront() {
+        queue_.PopFront();
+        return 0;
+    }
+
+    // The callback midiInOpen registers; `instance` is the port.
+    static void CALLBACK MidiInProc(HMIDIIN handle, UINT message, DWORD_PTR instance,
+                                    DWORD_PTR param1, DWORD_PTR param2);
+    // Runs on the driver's callback thread, one message at a time.
+    void OnMidiInput(UINT message, DWORD_PTR param1);
+
+  private:
+    int OpenAndStart();
+    void UndoOpen(bool device_opened);
+    MMRESULT StopAndClose();
+    void HandBack(MIDIHDR* header);
+    void ReleaseReceiveBuffer();
+
+    // Written by the dialog's thread; the callback reads it only while the device is started,
+    // which the driver orders after the write (midiInOpen, midiInAddBuffer, midiInStart).
+    HMIDIIN handle_ = nullptr;
+    // The receive buffer; written by the dialog's thread under buffer_mutex_.
+    MIDIHDR* header_ = nullptr;
+    UINT device_index_ = 0;  // dialog's thread only
+    int open_flag_ = 0;      // dialog's thread only
+    InboundQueue queue_;     // locks itself: callback thread appends, timer's thread drains
+
+    // Orders the callback's hand-back of the buffer against Open and Close on the dialog thread.
+    std::mutex buffer_mutex_;
+    bool closing_ = false;      // under buffer_mutex_: no hand-back while the port closes
+    bool buffer_lent_ = false;  // under buffer_mutex_: the driver holds header_
+    // Under buffer_mutex_: buffers a failed close could not get back from the driver; each is
+    // freed when the driver finally returns it, and never before.
+    std::vector<MIDIHDR*> stranded_;
+};
+
+}  // namespace kt73b

@@ -1,0 +1,19 @@
+// The ALSA provider's settings, in one plain struct.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+namespace kt73b::winmm {
+
+struct AlsaConfig {
+    // The layer's own sequencer client.
+    const char* client_name = "KT-73B Updater";
+    // The longest message sent through the sequencer: the client's output pool is sized for it,
+    // since a send larger than the pool fails (the default pool holds about 16 KB).
+    std::size_t largest_message_bytes = 8192;
+    // How long a send waits for room in the output pool before it fails.
+    std::chrono::milliseconds send_timeout{1000};
+};
+
+}  // namespace kt73b::winmm

@@ -1,0 +1,69 @@
+// The layer's own ALSA sequencer client: one port of ours per open device, connected to the
+// device's port, and a reader thread that hands what arrives to the open input's sink (System
+// Exclusive pieces joined first).
+#pragma once
+
+#include <alsa/asoundlib.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/winmm/alsa/alsa_config.h"
+#include "platform/winmm/alsa/sysex_reassembly.h"
+#include "platform/winmm/mmsystem_api.h"
+#include "platform/winmm/provider.h"
+
+namespace kt73b::winmm {
+
+struct AlsaPort {
+    int client = 0;
+    int port = 0;
+    std::string client_name;
+};
+
+class AlsaSequencer {
+  public:
+    // Null when the machine has no sequencer; says nothing on stderr either way.
+    static std::shared_ptr<AlsaSequencer> Open(const AlsaConfig& config);
+    ~AlsaSequencer();
+    AlsaSequencer(const AlsaSequencer&) = delete;
+    AlsaSequencer& operator=(const AlsaSequencer&) = delete;
+
+    // Other clients' MIDI ports that we can read from (`readable`) or write to.
+    std::vector<AlsaPort> OtherMidiPorts(bool readable) const;
+
+    // Our port (>= 0) connected from / to the device's port, or a negative result.
+    int AttachInput(const AlsaPort& device, InputSink& sink);
+    void DetachInput(int own_port, const AlsaPort& device);
+    int AttachOutput(const AlsaPort& device);
+    void DetachOutput(int own_port, const AlsaPort& device);
+    MMRESULT Send(int own_port, const std::uint8_t* bytes, std::size_t length);
+
+  private:
+    struct Route {
+        InputSink* sink = nullptr;
+        SysExReassembler sysex;
+        snd_midi_event_t* decoder = nullptr;
+    };
+
+    explicit AlsaSequencer(const AlsaConfig& config);
+    bool Start();
+    void ReadEvents();
+    void Deliver(const snd_seq_event_t& event);
+
+    const AlsaConfig config_;
+    snd_seq_t* seq_ = nullptr;
+    int own_client_ = -1;
+    int wake_fd_ = -1;  // eventfd: wakes the reader to end
+
+    std::mutex control_mutex_;     // serialises every sequencer call but the reader's input
+    std::mutex routes_mutex_;      // held while the reader delivers, and to change routes_
+    std::map<int, Route> routes_;  // under routes_mutex_: our input port -> its sink
+    std::thread reader_;
+};
+
+}  // namespace kt73b::winmm

@@ -1,0 +1,41 @@
+// The JACK provider: every MIDI port of other clients on the running server, reached through the
+// layer's own client, which is opened on first use and again after the server went away.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/winmm/jack/jack_client.h"
+#include "platform/winmm/jack/jack_config.h"
+#include "platform/winmm/provider.h"
+
+namespace kt73b::winmm {
+
+class JackProvider final : public Provider {
+  public:
+    static JackProvider& Instance();
+
+    std::vector<PortDescriptor> ListInputs() override;
+    std::vector<PortDescriptor> ListOutputs() override;
+    MMRESULT OpenInput(const std::string& key, InputSink& sink,
+                       std::unique_ptr<InputConnection>* connection) override;
+    MMRESULT OpenOutput(const std::string& key,
+                        std::unique_ptr<OutputConnection>* connection) override;
+
+  private:
+    // The live client, opening one if there is none; null when no server runs.
+    std::shared_ptr<JackClient> Client();
+    std::vector<PortDescriptor> List(unsigned long flags);
+
+    JackConfig config_;
+    std::mutex mutex_;
+    std::shared_ptr<JackClient> client_;  // under mutex_; connections share it
+};
+
+// The names of one direction's ports (full "client:port" names): a client's name when it has
+// only one port in the list, else the full port name.
+std::vector<PortDescriptor> NameJackPorts(const std::vector<std::string>& full_names);
+
+}  // namespace kt73b::winmm
