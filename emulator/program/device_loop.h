@@ -1,0 +1,56 @@
+// The emulator program's one working thread: takes the host's messages from JACK (and ALSA),
+// runs them through the emulator in real time, sends the answers when they are due, prints what
+// happened, and ends on a signal or, with --once, after the first finish request.
+#pragma once
+
+#include <csignal>
+#include <cstddef>
+#include <cstdint>
+
+#include "emulator/clock.h"
+#include "emulator/emulator.h"
+#include "emulator/jack/jack_midi_client.h"
+#include "emulator/program/alsa_seq_port.h"
+#include "emulator/program/image_files.h"
+#include "emulator/program/program_options.h"
+#include "emulator/sysex_assembler.h"
+
+namespace kt73b::emu {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFlashDiffers = 1;
+inline constexpr int kExitCannotRun = 2;
+
+class DeviceLoop {
+  public:
+    // `stopSignals` are blocked in every thread; the loop takes them with sigtimedwait.
+    DeviceLoop(const ProgramOptions& options, const ExpectedImages& expected, JackMidiClient& jack,
+               AlsaSeqPort* alsa, const sigset_t& stopSignals);
+
+    // Returns the program's exit status.
+    int Run();
+
+  private:
+    bool StopSignalled() const;
+    void WaitForInput(std::chrono::steady_clock::time_point deadline);
+    void SendDueAnswers();
+    void Report();
+    bool OnFinishRequests();
+    int CheckFlash() const;
+
+    const ProgramOptions& options_;
+    const ExpectedImages& expected_;
+    JackMidiClient& jack_;
+    AlsaSeqPort* alsa_;
+    sigset_t stopSignals_;
+    SteadyClock clock_;
+    Emulator emulator_;
+    SysExAssembler fromJack_;
+    SysExAssembler fromAlsa_;
+    std::size_t reportedEntries_ = 0;
+    std::size_t reportedErrors_ = 0;
+    std::uint32_t finishRequests_ = 0;
+    bool flashOutFailed_ = false;
+};
+
+}  // namespace kt73b::emu

@@ -1,0 +1,263 @@
+#include "emulator/program/program_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "emulator/duration_text.h"
+#include "emulator/fault_script_parser.h"
+#include "emulator/named_fault_scripts.h"
+
+namespace kt73b::emu {
+
+namespace {
+
+bool ParseUnsigned(std::string_view text, std::uint32_t& value) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
+}
+
+// The handler gets the option's value (empty for a flag) and says what is wrong, if anything.
+using Handler = std::function<std::string(ProgramOptions&, std::string_view value)>;
+
+struct Option {
+    std::string_view name;
+    std::string_view argument;  // empty for a flag
+    std::string_view help;
+    Handler handle;
+};
+
+Handler Duration(Micros DeviceSettings::*field) {
+    return [field](ProgramOptions& options, std::string_view value) -> std::string {
+        return ParseDuration(value, options.settings.device.*field)
+                   ? ""
+                   : "'" + std::string(value) + "' is no duration such as 150ms, 2s or 500us";
+    };
+}
+
+std::string SetModel(ProgramOptions& options, std::string_view value) {
+    std::uint32_t model = 0;
+    if (!ParseUnsigned(value, model) || model > 0x7F) {
+        return "the model byte is a data byte, 0 to 0x7F: '" + std::string(value) + "'";
+    }
+    options.settings.device.model = static_cast<std::uint8_t>(model);
+    return "";
+}
+
+std::string SetLinkRate(ProgramOptions& options, std::string_view value) {
+    return ParseUnsigned(value, options.settings.link.bytesPerSecond)
+               ? ""
+               : "'" + std::string(value) + "' is no number of bytes per second";
+}
+
+std::string SetLinkLatency(ProgramOptions& options, std::string_view value) {
+    return ParseDuration(value, options.settings.link.latency)
+               ? ""
+               : "'" + std::string(value) + "' is no duration such as 1ms";
+}
+
+std::string AddFaults(ProgramOptions& options, std::string_view value) {
+    std::string error;
+    ParseFaultScript(value, options.settings.faults, error);
+    return error;
+}
+
+std::string AddNamedFaults(ProgramOptions& options, std::string_view value) {
+    const NamedFaultScript* named = FindNamedFaultScript(value);
+    if (named == nullptr) {
+        return "no fault script is named '" + std::string(value) +
+               "' (--list-fault-scripts shows them)";
+    }
+    return AddFaults(options, named->rules);
+}
+
+const std::vector<Option>& Options() {
+    static const std::vector<Option> options = {
+        {"--name", "NAME", "JACK client (and ALSA port) name; default \"VELK KT Series\"",
+         [](ProgramOptions& o, std::string_view v) {
+             o.name = v;
+             return std::string(v.empty() ? "the name must not be empty" : "");
+         }},
+        {"--model", "BYTE", "model byte in the Identity Reply, e.g. 0x58; default 0x57", SetModel},
+        {"--not-in-update-mode", "",
+         "act as a device started normally: answer the update-mode request with 11 and refuse "
+         "to erase or write",
+         [](ProgramOptions& o, std::string_view) {
+             o.settings.device.updateMode = false;
+             return std::string();
+         }},
+        {"--command-time", "T",
+         "time to answer identity, update-mode and finish requests; default 1ms",
+         Duration(&DeviceSettings::commandTime)},
+        {"--erase-time", "T", "erase time per 64 KiB block; default 150ms",
+         Duration(&DeviceSettings::eraseTimePerBlock)},
+        {"--erase-time-fixed", "T", "erase time added to every erase request; default 0ms",
+         Duration(&DeviceSettings::eraseTimeFixed)},
+        {"--write-time", "T", "time to write one chunk; default 4ms",
+         Duration(&DeviceSettings::writeTime)},
+        {"--link-rate", "BYTES",
+         "link speed in bytes per second, each way; default 144000 (USB full speed, three "
+         "bulk packets per 1 ms frame); 0 for no transfer time",
+         SetLinkRate},
+        {"--link-latency", "T", "latency added to every message, each way; default 1ms",
+         SetLinkLatency},
+        {"--fault", "RULES", "inject faults (syntax below); may be given more than once",
+         AddFaults},
+        {"--fault-script", "NAME", "inject a named fault script; may be given more than once",
+         AddNamedFaults},
+        {"--list-fault-scripts", "", "list the named fault scripts and exit",
+         [](ProgramOptions& o, std::string_view) {
+             o.listFaultScripts = true;
+             return std::string();
+         }},
+        {"--flash-out", "FILE",
+         "write the whole flash (3,895,296 bytes) to FILE whenever a "
+         "finish request arrives",
+         [](ProgramOptions& o, std::string_view v) {
+             o.flashOut = v;
+             return std::string();
+         }},
+        {"--once", "",
+         "exit after the first finish request: status 0 when the flash equals the images, "
+         "1 when it does not",
+         [](ProgramOptions& o, std::string_view) {
+             o.once = true;
+             return std::string();
+         }},
+        {"--expect", "DIR",
+         "with --once, compare with DIR/129.bin, DIR/136.bin and DIR/137.bin instead of the "
+         "images built in",
+         [](ProgramOptions& o, std::string_view v) {
+             o.expectDir = v;
+             return std::string();
+         }},
+        {"--verbose", "", "print every message, both ways, with its time",
+         [](ProgramOptions& o, std::string_view) {
+             o.verbose = true;
+             return std::string();
+         }},
+        {"--help", "", "show this text and exit",
+         [](ProgramOptions& o, std::string_view) {
+             o.help = true;
+             return std::string();
+         }},
+    };
+    return options;
+}
+
+const Option* FindOption(std::string_view name) {
+    for (const Option& option : Options()) {
+        if (option.name == name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// "  --name NAME   text..." with the text wrapped under itself at kHelpWidth columns.
+std::string WrapHelp(std::string head, std::string_view help) {
+    constexpr std::size_t kHelpColumn = 24;
+    constexpr std::size_t kHelpWidth = 79;
+    std::string text;
+    std::string line = head.size() + 1 > kHelpColumn ? head + "\n" : head;
+    if (line.back() == '\n') {
+        text += line;
+        line.clear();
+    }
+    line.resize(kHelpColumn, ' ');
+    while (!help.empty()) {
+        const std::size_t room = kHelpWidth - line.size();
+        std::size_t cut = help.size() <= room ? help.size() : help.rfind(' ', room);
+        if (cut == std::string_view::npos || cut == 0) {
+            cut = std::min(help.size(), room);
+        }
+        text += line + std::string(help.substr(0, cut)) + "\n";
+        help.remove_prefix(std::min(help.size(), cut + 1));
+        line.assign(kHelpColumn, ' ');
+    }
+    return text;
+}
+
+}  // namespace
+
+bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
+                         std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        std::string_view value;
+        bool hasValue = false;
+        if (const auto equals = word.find('='); word.starts_with("--") && equals != word.npos) {
+            value = word.substr(equals + 1);
+            word = word.substr(0, equals);
+            hasValue = true;
+        }
+        const Option* option = FindOption(word);
+        if (option == nullptr) {
+            error = "unknown option '" + std::string(word) + "' (--help lists them)";
+            return false;
+        }
+        if (!option->argument.empty() && !hasValue) {
+            if (i + 1 >= argc) {
+                error = std::string(word) + " needs a value: " + std::string(option->argument);
+                return false;
+            }
+            value = argv[++i];
+        } else if (option->argument.empty() && hasValue) {
+            error = std::string(word) + " takes no value";
+            return false;
+        }
+        const std::string problem = option->handle(options, value);
+        if (!problem.empty()) {
+            error = std::string(word) + ": " + problem;
+            return false;
+        }
+    }
+    if (!options.expectDir.empty() && !options.once) {
+        error = "--expect is used with --once";
+        return false;
+    }
+    return true;
+}
+
+std::string HelpText() {
+    std::string text =
+        "Usage: kt73b-emulator [OPTION...]\n"
+        "A KT-73B in software on a JACK MIDI client with one input port (midi_in) and one\n"
+        "output port (midi_out), and on an ALSA sequencer port where the machine has a\n"
+        "sequencer. It answers the updater's messages as the device does, keeps a flash image\n"
+        "and can inject faults. A JACK server must be running; none is started.\n\n"
+        "Options:\n";
+    for (const Option& option : Options()) {
+        std::string head = "  " + std::string(option.name);
+        if (!option.argument.empty()) {
+            head += " " + std::string(option.argument);
+        }
+        text += WrapHelp(head, option.help);
+    }
+    text += "\nT is a whole number with us, ms or s (ms without a unit), e.g. 150ms or 2s.\n\n";
+    text += FaultSyntaxHelp();
+    text +=
+        "\nExit status: 0 when stopped by a signal, or with --once when the flash equals the\n"
+        "images; 1 with --once when it does not; 2 when the emulator cannot run (a wrong\n"
+        "option, no JACK server, images or flash file that cannot be read or written).\n";
+    return text;
+}
+
+std::string FaultScriptList() {
+    std::string text;
+    for (const NamedFaultScript& script : NamedFaultScripts()) {
+        text += std::string(script.name) + "\n    " + std::string(script.rules) + "\n    " +
+                std::string(script.description) + "\n";
+    }
+    return text;
+}
+
+}  // namespace kt73b::emu
