@@ -193,7 +193,7 @@ void MidiInPort::OnMidiInput(UINT message, DWORD_PTR param1) {
         return;
     }
     auto* header = reinterpret_cast<MIDIHDR*>(param1);
-    if (header == nullptr) {
+    if (header == nullptr || !IsReceiveBuffer(header)) {
         return;
     }
     if (message == MIM_LONGDATA && (header->dwFlags & MHDR_DONE) != 0 &&
@@ -203,6 +203,21 @@ void MidiInPort::OnMidiInput(UINT message, DWORD_PTR param1) {
         queue_.Append(reinterpret_cast<const std::uint8_t*>(header->lpData), length);
     }
     HandBack(header);
+}
+
+// A buffer stranded by a failed close comes back here at last: it is freed, not read, since
+// whatever it holds arrived after the port was closed.
+bool MidiInPort::IsReceiveBuffer(MIDIHDR* header) {
+    std::lock_guard lock(buffer_mutex_);
+    if (header == header_) {
+        return true;
+    }
+    const auto stranded = std::find(stranded_.begin(), stranded_.end(), header);
+    if (stranded != stranded_.end()) {
+        stranded_.erase(stranded);
+        FreeReceiveBuffer(header);
+    }
+    return false;
 }
 
 // Every returned buffer goes back to the driver, also an empty or erroneous one, or no System

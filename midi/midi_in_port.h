@@ -56,6 +56,7 @@ class MidiInPort {
     int OpenAndStart();
     void UndoOpen(bool device_opened);
     MMRESULT StopAndClose();
+    bool IsReceiveBuffer(MIDIHDR* header);
     void HandBack(MIDIHDR* header);
     void ReleaseReceiveBuffer();
 

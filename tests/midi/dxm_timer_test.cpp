@@ -1,0 +1,124 @@
+#include "midi/dxm_timer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/midi/recording_winmm.h"
+
+namespace kt73b {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::RecordingWinmm;
+
+class CountingTimer final : public CDxMTimer {
+  public:
+    ~CountingTimer() override { Stop(); }
+    void OnTick() override { ++ticks; }
+    int ticks = 0;
+};
+
+void RecordUser(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    *reinterpret_cast<std::vector<DWORD_PTR>*>(user) = {user};
+}
+
+class DxMTimerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { winmm_.Reset(); }
+
+    RecordingWinmm& winmm_ = RecordingWinmm::Instance();
+};
+
+TEST_F(DxMTimerTest, StartedOnceAndDestroyed_MakesFourTimerCallsInOrder) {
+    {
+        CDxMTimer timer;
+        winmm_.ClearCalls();
+        std::vector<DWORD_PTR> seen;
+        EXPECT_EQ(timer.Start(50, &RecordUser, reinterpret_cast<DWORD_PTR>(&seen)), 7u);
+    }
+    const auto calls = winmm_.Calls();
+    ASSERT_THAT(testing::Names(calls),
+                ElementsAre("timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod"));
+    EXPECT_EQ(calls[0].args[0], 1u);
+    EXPECT_EQ(calls[1].args[0], 50u);
+    EXPECT_EQ(calls[1].args[1], 1u);
+    EXPECT_EQ(calls[1].args[4], TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
+    EXPECT_EQ(calls[2].args[0], 7u);
+    EXPECT_EQ(calls[3].args[0], 1u);
+}
+
+TEST_F(DxMTimerTest, NeverStarted_MakesNoCallButTheCapabilities) {
+    { CDxMTimer timer; }
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("timeGetDevCaps"));
+}
+
+TEST_F(DxMTimerTest, Stop_WhenIdleReturnsOneWithoutACall) {
+    CDxMTimer timer;
+    winmm_.ClearCalls();
+    EXPECT_EQ(timer.Stop(), 1);
+    EXPECT_TRUE(winmm_.Calls().empty());
+}
+
+TEST_F(DxMTimerTest, Start_OnARunningTimerEndsItBeforeRaisingAgain) {
+    CDxMTimer timer;
+    timer.Start(50);
+    winmm_.ClearCalls();
+    EXPECT_EQ(timer.Start(20), 8u);
+    EXPECT_THAT(winmm_.CallNames(),
+                ElementsAre("timeKillEvent", "timeEndPeriod", "timeBeginPeriod", "timeSetEvent"));
+}
+
+TEST_F(DxMTimerTest, Start_PassesTheUserValueToTheProcedureUnchanged) {
+    CDxMTimer timer;
+    std::vector<DWORD_PTR> seen;
+    const auto user = reinterpret_cast<DWORD_PTR>(&seen);
+    timer.Start(50, &RecordUser, user);
+    ASSERT_EQ(winmm_.TimerProcedure(), &RecordUser);
+    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
+    EXPECT_THAT(seen, ElementsAre(user));
+}
+
+TEST_F(DxMTimerTest, Start_WithoutAProcedureTicksTheObjectsOnTick) {
+    CountingTimer timer;
+    timer.Start(50);
+    EXPECT_EQ(winmm_.TimerUser(), reinterpret_cast<DWORD_PTR>(&timer));
+    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
+    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
+    EXPECT_EQ(timer.ticks, 2);
+}
+
+TEST_F(DxMTimerTest, Start_RefusedReleasesTheResolutionAtOnceAndLeavesTheTimerIdle) {
+    CDxMTimer timer;
+    winmm_.ClearCalls();
+    winmm_.FailNext("timeSetEvent", MMSYSERR_ERROR);
+    EXPECT_EQ(timer.Start(50), 0u);
+    EXPECT_THAT(winmm_.CallNames(),
+                ElementsAre("timeBeginPeriod", "timeSetEvent", "timeEndPeriod"));
+    winmm_.ClearCalls();
+    EXPECT_EQ(timer.Stop(), 1);
+    EXPECT_TRUE(winmm_.Calls().empty());
+}
+
+TEST_F(DxMTimerTest, Start_WithoutCapabilitiesRaisesNothingAndAsksForTheBestResolution) {
+    winmm_.SetTimeCapsFail(true);
+    {
+        CDxMTimer timer;
+        winmm_.ClearCalls();
+        EXPECT_NE(timer.Start(50), 0u);
+    }
+    const auto calls = winmm_.Calls();
+    ASSERT_THAT(testing::Names(calls), ElementsAre("timeSetEvent", "timeKillEvent"));
+    EXPECT_EQ(calls[0].args[1], 0u);
+}
+
+TEST_F(DxMTimerTest, Start_WhosePeriodRequestIsRefusedNeverEndsIt) {
+    CDxMTimer timer;
+    winmm_.FailNext("timeBeginPeriod", TIMERR_NOCANDO);
+    timer.Start(50);
+    timer.Stop();
+    const auto names = winmm_.CallNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "timeEndPeriod"), 0);
+}
+
+}  // namespace
+}  // namespace kt73b

@@ -1,0 +1,212 @@
+#include "midi/midi_out_port.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "tests/midi/recording_winmm.h"
+
+namespace kt73b {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::RecordingWinmm;
+
+// Time moves 1 ms per pause; the driver marks the header done at the pause the test chose.
+class FakeClock final : public SendWaitClock {
+  public:
+    TimePoint Now() override { return now_; }
+    void Pause() override {
+        now_ += std::chrono::milliseconds(1);
+        ++pauses_;
+        if (on_pause_) {
+            on_pause_(pauses_);
+        }
+    }
+
+    TimePoint now_{};
+    int pauses_ = 0;
+    std::function<void(int)> on_pause_;
+};
+
+class MidiOutPortTest : public ::testing::Test {
+  protected:
+    void SetUp() override { winmm_.Reset(); }
+
+    void OpenPort(UINT index = 3) {
+        ASSERT_EQ(port_.Open(index), 1);
+        winmm_.ClearCalls();
+    }
+
+    int Send() {
+        MIDIHDR header{};
+        header.lpData = reinterpret_cast<LPSTR>(message_.data());
+        header.dwBufferLength = static_cast<DWORD>(message_.size());
+        const int sent = port_.SendLong(&header);
+        last_flags_ = header.dwFlags;
+        return sent;
+    }
+
+    RecordingWinmm& winmm_ = RecordingWinmm::Instance();
+    FakeClock clock_;
+    MidiOutPort port_{clock_};
+    std::vector<std::uint8_t> message_ = std::vector<std::uint8_t>(2359, 0x11);
+    DWORD last_flags_ = 0;
+};
+
+TEST_F(MidiOutPortTest, Open_TheOpenIndexAgainReturnsOneWithoutAPlatformCall) {
+    OpenPort(3);
+    EXPECT_EQ(port_.Open(3), 1);
+    EXPECT_TRUE(winmm_.Calls().empty());
+}
+
+TEST_F(MidiOutPortTest, Open_AnotherIndexClosesTheOldDeviceFirst) {
+    OpenPort(3);
+    EXPECT_EQ(port_.Open(5), 1);
+    const auto calls = winmm_.Calls();
+    EXPECT_THAT(testing::Names(calls), ElementsAre("midiOutClose", "midiOutOpen"));
+    EXPECT_EQ(calls[1].args[0], 5u);
+    EXPECT_EQ(calls[1].args[1], 0u);
+    EXPECT_EQ(calls[1].args[3], CALLBACK_NULL);
+}
+
+TEST_F(MidiOutPortTest, Open_PassesIndexMinusOneThrough) {
+    port_.Open(static_cast<UINT>(-1));
+    EXPECT_EQ(winmm_.Calls().at(0).args[0], 0xFFFFFFFFu);
+}
+
+TEST_F(MidiOutPortTest, Open_RefusedLeavesThePortClosedAndSendsFailWithoutACall) {
+    winmm_.FailNext("midiOutOpen", MIDIERR_NODEVICE);
+    EXPECT_EQ(port_.Open(2), 0);
+    winmm_.ClearCalls();
+    EXPECT_EQ(Send(), 0);
+    EXPECT_EQ(port_.Close(), 0);
+    EXPECT_TRUE(winmm_.Calls().empty());
+}
+
+TEST_F(MidiOutPortTest, Close_ReturnsOneForAnOpenPortAndZeroWithoutACallForAClosedOne) {
+    OpenPort();
+    EXPECT_EQ(port_.Close(), 1);
+    EXPECT_EQ(port_.Close(), 0);
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose"));
+}
+
+TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeaderUnprepared) {
+    OpenPort();
+    winmm_.SetOutputCompletesAtOnce(false);
+    MIDIHDR* in_flight = nullptr;
+    winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
+    clock_.on_pause_ = [&](int pauses) {
+        if (pauses == 3) {
+            in_flight->dwFlags = (in_flight->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        }
+    };
+    EXPECT_EQ(Send(), 1);
+    EXPECT_EQ(clock_.pauses_, 3);
+    const auto calls = winmm_.Calls();
+    EXPECT_THAT(testing::Names(calls),
+                ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
+    EXPECT_EQ(calls[1].args[2], sizeof(MIDIHDR));
+    EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
+}
+
+TEST_F(MidiOutPortTest, SendLong_RefusedPrepareFailsAtOnce) {
+    OpenPort();
+    winmm_.FailNext("midiOutPrepareHeader", MMSYSERR_NOMEM);
+    EXPECT_EQ(Send(), 0);
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader"));
+}
+
+TEST_F(MidiOutPortTest, SendLong_RefusedHeaderIsUnpreparedBeforeTheSendReturns) {
+    OpenPort();
+    winmm_.FailNext("midiOutLongMsg", MIDIERR_NOTREADY);
+    EXPECT_EQ(Send(), 0);
+    EXPECT_EQ(clock_.pauses_, 0);
+    EXPECT_THAT(winmm_.CallNames(),
+                ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
+    EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
+}
+
+TEST_F(MidiOutPortTest, SendLong_GivesUpAfterTheTimeoutResetsTheDeviceAndFails) {
+    OpenPort();
+    winmm_.SetOutputCompletesAtOnce(false);
+    const auto start = clock_.now_;
+    EXPECT_EQ(Send(), 0);
+    EXPECT_EQ(clock_.now_ - start, kSendDoneTimeout);
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
+                                                "midiOutReset", "midiOutUnprepareHeader"));
+    EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
+}
+
+TEST_F(MidiOutPortTest, Close_WaitsForASendUnderWay) {
+    OpenPort();
+    winmm_.SetOutputCompletesAtOnce(false);
+    MIDIHDR* in_flight = nullptr;
+    std::atomic<bool> close_called{false};
+    winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
+    clock_.on_pause_ = [&](int) {
+        while (!close_called.load()) {
+            std::this_thread::yield();
+        }
+        // Give a close that does not wait every chance to get in first.
+        for (int i = 0; i < 2000; ++i) {
+            std::this_thread::yield();
+        }
+        std::atomic_ref<DWORD>(in_flight->dwFlags).fetch_or(MHDR_DONE);
+        std::atomic_ref<DWORD>(in_flight->dwFlags).fetch_and(~MHDR_INQUEUE);
+    };
+    std::thread sender([&] { EXPECT_EQ(Send(), 1); });
+    while (winmm_.CallNames().size() < 2) {
+        std::this_thread::yield();
+    }
+    close_called = true;
+    EXPECT_EQ(port_.Close(), 1);
+    sender.join();
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
+                                                "midiOutUnprepareHeader", "midiOutClose"));
+}
+
+TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
+    OpenPort();
+    std::atomic<int> in_flight{0};
+    std::atomic<int> overlaps{0};
+    winmm_.SetRecording(false);
+    winmm_.SetLongMsgHook([&](MIDIHDR*) {
+        if (in_flight.fetch_add(1) != 0) {
+            overlaps.fetch_add(1);
+        }
+        std::this_thread::yield();
+        in_flight.fetch_sub(1);
+    });
+    constexpr int kSends = 2000;
+    auto send_many = [&](std::uint8_t fill) {
+        std::vector<std::uint8_t> bytes(7, fill);
+        for (int i = 0; i < kSends; ++i) {
+            MIDIHDR header{};
+            header.lpData = reinterpret_cast<LPSTR>(bytes.data());
+            header.dwBufferLength = 7;
+            ASSERT_EQ(port_.SendLong(&header), 1);
+        }
+    };
+    std::thread worker(send_many, 0x01);
+    std::thread timer(send_many, 0x02);
+    worker.join();
+    timer.join();
+    EXPECT_EQ(overlaps.load(), 0);
+}
+
+TEST_F(MidiOutPortTest, DeviceNames_AreTheDriversNamesAndEmptyWhenItHasNone) {
+    char name[kDeviceNameBytes];
+    EXPECT_EQ(port_.GetNumDevs(), 2u);
+    port_.GetDeviceName(0, name);
+    EXPECT_STREQ(name, "USB Audio Device");
+    winmm_.FailNext("midiOutGetDevCapsA", MMSYSERR_NODRIVER);
+    port_.GetDeviceName(0, name);
+    EXPECT_STREQ(name, "");
+}
+
+}  // namespace
+}  // namespace kt73b
