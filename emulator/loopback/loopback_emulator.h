@@ -1,0 +1,56 @@
+// The emulator as an in-process device: registered with the WinMM layer's loopback under
+// "VELK KT Series", it appears as one input and one output device to code in the same process
+// (tests, demo builds) and runs the device model in real time on a thread of its own.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "emulator/clock.h"
+#include "emulator/emulator.h"
+#include "platform/winmm/loopback/loopback_registry.h"
+
+namespace kt73b::emu {
+
+inline constexpr const char* kLoopbackDeviceName = "VELK KT Series";
+
+class LoopbackEmulator final : public loopback::LoopbackDevice {
+  public:
+    explicit LoopbackEmulator(const EmulatorSettings& settings = {},
+                              const std::string& name = kLoopbackDeviceName);
+    // Unregisters first, so no host message arrives while the device thread ends.
+    ~LoopbackEmulator() override;
+    LoopbackEmulator(const LoopbackEmulator&) = delete;
+    LoopbackEmulator& operator=(const LoopbackEmulator&) = delete;
+
+    // Runs on the host's sending thread: copies the message and wakes the device thread.
+    void OnHostMessage(const std::uint8_t* bytes, std::size_t length) override;
+
+    // Runs `use` with the emulator while the device thread keeps off it: to look at the flash,
+    // the log or the protocol errors, or to change settings and faults.
+    void WithEmulator(const std::function<void(Emulator&)>& use);
+
+  private:
+    void Run();
+    void DeliverDue(std::unique_lock<std::mutex>& lock);
+
+    SteadyClock clock_;
+    std::mutex mutex_;
+    // Notified by OnHostMessage and the destructor; the device thread waits on it.
+    std::condition_variable wake_;
+    Emulator emulator_;  // under mutex_
+    std::deque<std::vector<std::uint8_t>>
+        inbox_;          // host threads push, device thread takes; under mutex_
+    bool stop_ = false;  // set by the destructor; under mutex_
+    int id_ = 0;         // written before the thread starts, then only read
+    std::thread thread_;
+};
+
+}  // namespace kt73b::emu
