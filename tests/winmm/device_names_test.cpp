@@ -1,0 +1,67 @@
+#include "platform/winmm/device_names.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/winmm/alsa/alsa_provider.h"
+#include "platform/winmm/jack/jack_provider.h"
+
+namespace kt73b::winmm {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(CapName, KeepsShortNamesAndCutsLongOnesAtThirtyOneBytes) {
+    EXPECT_EQ(CapName("VELK KT Series"), "VELK KT Series");
+    EXPECT_EQ(CapName(std::string(31, 'a')), std::string(31, 'a'));
+    EXPECT_EQ(CapName(std::string(40, 'a')), std::string(31, 'a'));
+}
+
+TEST(CapName, NeverCutsInsideAUtf8Sequence) {
+    // 29 ASCII bytes, then "é" (2 bytes) and "€" (3 bytes): byte 31 falls inside the euro sign.
+    const std::string name = std::string(29, 'a') + "\xC3\xA9" + "\xE2\x82\xAC";
+    EXPECT_EQ(CapName(name), std::string(29, 'a') + "\xC3\xA9");
+}
+
+TEST(NameDevices, NumbersTheSecondAndThirdDeviceOfOneName) {
+    EXPECT_THAT(
+        NameDevices({"USB Audio Device", "VELK KT Series", "USB Audio Device", "USB Audio Device"}),
+        ElementsAre("USB Audio Device", "VELK KT Series", "USB Audio Device (2)",
+                    "USB Audio Device (3)"));
+}
+
+TEST(NameDevices, ShortensANumberedNameToStayWithinThirtyOneBytes) {
+    const std::string long_name(35, 'k');
+    const auto names = NameDevices({long_name, long_name});
+    EXPECT_EQ(names[0], std::string(31, 'k'));
+    EXPECT_EQ(names[1], std::string(27, 'k') + " (2)");
+}
+
+TEST(NameDevices, NamesThatDifferOnlyPastTheCapCountAsOne) {
+    const std::string stem(31, 'x');
+    EXPECT_THAT(NameDevices({stem + "1", stem + "2"}),
+                ElementsAre(stem, std::string(27, 'x') + " (2)"));
+}
+
+TEST(NameJackPorts, AClientWithOnePortIsNamedAfterTheClient) {
+    const auto ports = NameJackPorts({"VELK KT Series:MIDI out", "synth:midi_1", "synth:midi_2"});
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[0].name, "VELK KT Series");
+    EXPECT_EQ(ports[0].key, "VELK KT Series:MIDI out");
+    EXPECT_EQ(ports[1].name, "synth:midi_1");
+    EXPECT_EQ(ports[2].name, "synth:midi_2");
+}
+
+TEST(ParseAlsaKey, ReadsClientAndPortAndRefusesAnythingElse) {
+    AlsaPort port;
+    ASSERT_TRUE(ParseAlsaKey("24:0", &port));
+    EXPECT_EQ(port.client, 24);
+    EXPECT_EQ(port.port, 0);
+    EXPECT_FALSE(ParseAlsaKey("24", &port));
+    EXPECT_FALSE(ParseAlsaKey("24:0x", &port));
+    EXPECT_FALSE(ParseAlsaKey("-1:0", &port));
+    EXPECT_FALSE(ParseAlsaKey("", &port));
+}
+
+}  // namespace
+}  // namespace kt73b::winmm

@@ -1,0 +1,81 @@
+// The layer's midiOut as WinMM documents it, over a fake provider.
+#include <gtest/gtest.h>
+
+#include "platform/winmm/mmsystem_api.h"
+#include "tests/winmm/fake_provider.h"
+
+namespace kt73b::winmm {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class MidiOutLayerTest : public ::testing::Test {
+  protected:
+    MidiOutLayerTest() : scoped_({&provider_}) { provider_.outputs = {{"Device", "d"}}; }
+
+    void SetUp() override {
+        ASSERT_EQ(midiOutGetNumDevs(), 1u);
+        ASSERT_EQ(midiOutOpen(&handle_, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+        header_.lpData = reinterpret_cast<LPSTR>(message_.data());
+        header_.dwBufferLength = static_cast<DWORD>(message_.size());
+    }
+    void TearDown() override { EXPECT_EQ(midiOutClose(handle_), MMSYSERR_NOERROR); }
+
+    FakeProvider provider_;
+    ScopedProviders scoped_;
+    HMIDIOUT handle_ = nullptr;
+    Bytes message_ = Bytes{0xF0, 0x52, 0x00, 0x57, 0x01, 0xF7};
+    MIDIHDR header_{};
+};
+
+TEST_F(MidiOutLayerTest, ALongMessageIsWithTheDeviceAndDoneWhenTheCallReturns) {
+    ASSERT_EQ(midiOutPrepareHeader(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutLongMsg(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_NE(header_.dwFlags & MHDR_DONE, 0u);
+    EXPECT_EQ(header_.dwFlags & MHDR_INQUEUE, 0u);
+    EXPECT_EQ(provider_.Sent(), std::vector<Bytes>{message_});
+    EXPECT_EQ(midiOutUnprepareHeader(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(header_.dwFlags & MHDR_PREPARED, 0u);
+}
+
+TEST_F(MidiOutLayerTest, AnUnpreparedHeaderIsRefused) {
+    EXPECT_EQ(midiOutLongMsg(handle_, &header_, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
+    EXPECT_TRUE(provider_.Sent().empty());
+}
+
+TEST_F(MidiOutLayerTest, AProviderThatFailsTheSendFailsTheCallAndLeavesTheHeaderNotDone) {
+    provider_.send_result = MMSYSERR_NODRIVER;
+    ASSERT_EQ(midiOutPrepareHeader(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(midiOutLongMsg(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NODRIVER);
+    EXPECT_EQ(header_.dwFlags & MHDR_DONE, 0u);
+    EXPECT_EQ(midiOutUnprepareHeader(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+}
+
+TEST(MidiOutLayer, TheMapperAndCallbacksAreNotOfferedAndStaleHandlesAreRefused) {
+    FakeProvider provider;
+    provider.outputs = {{"Device", "d"}};
+    ScopedProviders scoped({&provider});
+    HMIDIOUT handle = nullptr;
+    ASSERT_EQ(midiOutGetNumDevs(), 1u);
+    EXPECT_EQ(midiOutOpen(&handle, MIDI_MAPPER, 0, 0, CALLBACK_NULL), MIDIERR_NODEVICE);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 0, 0, CALLBACK_FUNCTION), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 1, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
+    ASSERT_EQ(midiOutOpen(&handle, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutClose(handle), MMSYSERR_NOERROR);
+    EXPECT_EQ(midiOutClose(handle), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiOutReset(handle), MMSYSERR_INVALHANDLE);
+}
+
+TEST(ErrorText, EveryCodeHasATextAndUnknownCodesAreSaidSo) {
+    char text[MAXERRORLENGTH];
+    EXPECT_EQ(midiOutGetErrorTextA(MIDIERR_NODEVICE, text, sizeof(text)), MMSYSERR_NOERROR);
+    EXPECT_GT(std::string(text).size(), 0u);
+    EXPECT_EQ(midiInGetErrorTextA(12345, text, sizeof(text)), MMSYSERR_BADERRNUM);
+    char tiny[4];
+    EXPECT_EQ(midiInGetErrorTextA(MMSYSERR_ERROR, tiny, sizeof(tiny)), MMSYSERR_NOERROR);
+    EXPECT_EQ(std::string(tiny).size(), 3u);
+    EXPECT_EQ(midiInGetErrorTextA(MMSYSERR_ERROR, nullptr, 0), MMSYSERR_INVALPARAM);
+}
+
+}  // namespace
+}  // namespace kt73b::winmm

@@ -1,0 +1,162 @@
+// The layer's multimedia timer: a thread per timer, kills that wait for a running tick.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+#include "midi/dxm_timer.h"
+#include "platform/winmm/mmsystem_api.h"
+#include "platform/winmm/periodic_timer.h"
+
+namespace kt73b::winmm {
+namespace {
+
+struct TickLog {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<UINT, DWORD_PTR>> ticks;  // timer id, user value
+
+    static void CALLBACK Proc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+        auto* log = reinterpret_cast<TickLog*>(user);
+        std::lock_guard lock(log->mutex);
+        log->ticks.emplace_back(id, user);
+        log->changed.notify_all();
+    }
+
+    bool WaitFor(std::size_t count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(5),
+                                [&] { return ticks.size() >= count; });
+    }
+};
+
+TEST(TimerLayer, APeriodicTimerTicksWithItsIdAndTheUserValue) {
+    TickLog log;
+    const UINT id =
+        timeSetEvent(2, 1, &TickLog::Proc, reinterpret_cast<DWORD_PTR>(&log), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(log.WaitFor(3));
+    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    std::lock_guard lock(log.mutex);
+    for (const auto& [tick_id, user] : log.ticks) {
+        EXPECT_EQ(tick_id, id);
+        EXPECT_EQ(user, reinterpret_cast<DWORD_PTR>(&log));
+    }
+}
+
+struct SlowTick {
+    std::atomic<bool> entered{false};
+    std::atomic<bool> kill_called{false};
+    std::atomic<bool> finished{false};
+    std::atomic<int> ticks{0};
+
+    static void CALLBACK Proc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+        auto* tick = reinterpret_cast<SlowTick*>(user);
+        ++tick->ticks;
+        if (tick->entered.exchange(true)) {
+            return;
+        }
+        while (!tick->kill_called.load()) {
+            std::this_thread::yield();
+        }
+        // A kill that did not wait would return while this goes on.
+        for (int i = 0; i < 20000; ++i) {
+            std::this_thread::yield();
+        }
+        tick->finished = true;
+    }
+};
+
+TEST(TimerLayer, KillReturnsOnlyOnceTheRunningTickHasFinished) {
+    SlowTick tick;
+    const UINT id = timeSetEvent(1, 1, &SlowTick::Proc, reinterpret_cast<DWORD_PTR>(&tick),
+                                 TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
+    ASSERT_NE(id, 0u);
+    while (!tick.entered.load()) {
+        std::this_thread::yield();
+    }
+    tick.kill_called = true;
+    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    EXPECT_TRUE(tick.finished.load());
+    EXPECT_EQ(tick.ticks.load(), 1);
+}
+
+struct SelfKill {
+    UINT id = 0;
+    std::atomic<int> ticks{0};
+    std::atomic<MMRESULT> result{999};
+
+    static void CALLBACK Proc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+        auto* self = reinterpret_cast<SelfKill*>(user);
+        if (++self->ticks == 1) {
+            self->result = timeKillEvent(id);
+        }
+    }
+};
+
+TEST(TimerLayer, ATickMayKillItsOwnTimer) {
+    auto self = std::make_unique<SelfKill>();
+    const UINT id =
+        timeSetEvent(1, 1, &SelfKill::Proc, reinterpret_cast<DWORD_PTR>(self.get()), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (self->result.load() == 999 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(self->result.load(), TIMERR_NOERROR);
+    EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
+}
+
+TEST(TimerLayer, OnlyPeriodicTimersWithAProcedureAreMade) {
+    TickLog log;
+    const auto user = reinterpret_cast<DWORD_PTR>(&log);
+    EXPECT_EQ(timeSetEvent(10, 1, &TickLog::Proc, user, TIME_ONESHOT), 0u);
+    EXPECT_EQ(timeSetEvent(10, 1, nullptr, user, TIME_PERIODIC), 0u);
+    EXPECT_EQ(timeSetEvent(0, 1, &TickLog::Proc, user, TIME_PERIODIC), 0u);
+    EXPECT_EQ(timeKillEvent(0), MMSYSERR_INVALPARAM);
+}
+
+TEST(TimerLayer, PeriodsMustBeBegunBeforeTheyEnd) {
+    TIMECAPS caps{};
+    ASSERT_EQ(timeGetDevCaps(&caps, sizeof(caps)), TIMERR_NOERROR);
+    EXPECT_EQ(caps.wPeriodMin, 1u);
+    EXPECT_EQ(timeGetDevCaps(&caps, sizeof(caps) - 1), TIMERR_NOCANDO);
+    const int before = OutstandingTimePeriods();
+    EXPECT_EQ(timeEndPeriod(3), TIMERR_NOCANDO);
+    EXPECT_EQ(timeBeginPeriod(3), TIMERR_NOERROR);
+    EXPECT_EQ(OutstandingTimePeriods(), before + 1);
+    EXPECT_EQ(timeEndPeriod(3), TIMERR_NOERROR);
+    EXPECT_EQ(OutstandingTimePeriods(), before);
+    EXPECT_EQ(timeBeginPeriod(0), TIMERR_NOCANDO);
+}
+
+class CountingTimer final : public CDxMTimer {
+  public:
+    ~CountingTimer() override { Stop(); }
+    void OnTick() override {
+        std::lock_guard lock(mutex);
+        ++ticks;
+        changed.notify_all();
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    int ticks = 0;
+};
+
+TEST(TimerLayer, ADxMTimerTicksItsOnTickAndLeavesNoPeriodRaised) {
+    const int before = OutstandingTimePeriods();
+    {
+        CountingTimer timer;
+        ASSERT_NE(timer.Start(2), 0u);
+        EXPECT_EQ(OutstandingTimePeriods(), before + 1);
+        std::unique_lock lock(timer.mutex);
+        EXPECT_TRUE(timer.changed.wait_for(lock, std::chrono::seconds(5),
+                                           [&] { return timer.ticks >= 3; }));
+    }
+    EXPECT_EQ(OutstandingTimePeriods(), before);
+}
+
+}  // namespace
+}  // namespace kt73b::winmm
