@@ -68,6 +68,11 @@ class EmulatorProgram : public ::testing::Test {
     }
 
     std::string Output() const { return dir_.Path() + "/emulator.log"; }
+    // For failure messages: a lost message after a JACK xrun shows in the server's log.
+    std::string Diagnostics() const {
+        return "emulator:\n" + ReadFile(Output()) + "jackd:\n" +
+               ReadFile(dir_.Path() + "/jackd.log");
+    }
 
     const std::string kName = "KT Test " + std::to_string(getpid());
     testing::TempDir dir_;
@@ -79,18 +84,21 @@ class EmulatorProgram : public ::testing::Test {
 TEST_F(EmulatorProgram, AnswersIdentityAndRejectsABadCheckValue) {
     StartEmulator({"--model", "0x58"});
     const Bytes identity = Exchange(testing::IdentityRequest());
-    ASSERT_EQ(identity.size(), 15u) << ReadFile(Output());
+    ASSERT_EQ(identity.size(), 15u) << Diagnostics();
     EXPECT_EQ(identity[0], 0xF0);
     EXPECT_EQ(identity[6], 0x58);
 
     Bytes frame = testing::WriteFrame(0x040000, testing::Chunk(), 0x58);
     frame[1000] ^= 0x01;
-    EXPECT_EQ(Exchange(frame), testing::Answer(8, 0x58)) << ReadFile(Output());
+    EXPECT_EQ(Exchange(frame), testing::Answer(8, 0x58)) << Diagnostics();
 
     emulator_->Signal(SIGTERM);
     EXPECT_EQ(emulator_->WaitForExit(kProgramLimit), 0);
-    EXPECT_NE(ReadFile(Output()).find("protocol error: write-data frame: check value"),
-              std::string::npos);
+    const std::string output = ReadFile(Output());
+    EXPECT_NE(output.find("protocol error: write-data frame: check value"), std::string::npos);
+    // This machine has no ALSA sequencer: the program goes on with JACK and says nothing of it.
+    EXPECT_EQ(output.find("ALSA"), std::string::npos) << output;
+    EXPECT_EQ(output.find("alsa"), std::string::npos) << output;
 }
 
 TEST_F(EmulatorProgram, OnceExitsWithTheFlashComparison) {
@@ -108,11 +116,10 @@ TEST_F(EmulatorProgram, OnceExitsWithTheFlashComparison) {
             options.insert(options.end(), {"--expect", dir_.Path()});
         }
         StartEmulator(options);
-        EXPECT_EQ(Exchange(testing::UpdateModeRequest()), testing::Answer(0));
+        EXPECT_EQ(Exchange(testing::UpdateModeRequest()), testing::Answer(0)) << Diagnostics();
         EXPECT_EQ(Exchange(testing::EraseRequest(0, 0x3B7000)), testing::Answer(0));
         EXPECT_EQ(Exchange(testing::FinishRequest()), testing::Answer(0));
-        EXPECT_EQ(emulator_->WaitForExit(kProgramLimit), expectErased ? 0 : 1)
-            << ReadFile(Output());
+        EXPECT_EQ(emulator_->WaitForExit(kProgramLimit), expectErased ? 0 : 1) << Diagnostics();
         EXPECT_EQ(ReadFile(flashFile), std::string(0x3B7000, '\xFF'));
     }
 }
