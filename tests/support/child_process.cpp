@@ -1,0 +1,121 @@
+#include "tests/support/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace kt73b::testing {
+
+std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
+                                                  bool quiet) {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+        return nullptr;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    }
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> args;
+    for (const auto& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int result = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fds[1]);
+    if (result != 0) {
+        close(pipe_fds[0]);
+        return nullptr;
+    }
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipe_fds[0]));
+}
+
+ChildProcess::~ChildProcess() {
+    Stop();
+    close(output_);
+}
+
+std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto newline = pending_.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = pending_.substr(0, newline);
+            pending_.erase(0, newline + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return {};
+        }
+        pollfd fd{output_, POLLIN, 0};
+        if (poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
+            return {};
+        }
+        char chunk[256];
+        const ssize_t count = read(output_, chunk, sizeof(chunk));
+        if (count <= 0) {
+            return {};
+        }
+        pending_.append(chunk, static_cast<std::size_t>(count));
+    }
+}
+
+bool ChildProcess::Running() {
+    if (reaped_) {
+        return false;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        reaped_ = true;
+    }
+    return !reaped_;
+}
+
+void ChildProcess::Stop(std::chrono::milliseconds grace) {
+    if (!Running()) {
+        return;
+    }
+    kill(pid_, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    while (Running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (Running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        reaped_ = true;
+    }
+}
+
+std::string FindOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream directories(path == nullptr ? "/usr/bin:/bin" : path);
+    std::string directory;
+    while (std::getline(directories, directory, ':')) {
+        const std::string candidate = directory + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+}  // namespace kt73b::testing
