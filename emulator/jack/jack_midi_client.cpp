@@ -77,6 +77,7 @@ bool JackMidiClient::Connect(const std::string& source, const std::string& desti
 }
 
 bool JackMidiClient::Send(std::span<const std::uint8_t> message) {
+    // Hand-over: the ring's release store publishes the copy to the process callback.
     return outgoing_.Push(message);
 }
 
@@ -114,6 +115,7 @@ void JackMidiClient::TakeIncoming(jack_nframes_t frames) {
         if (jack_midi_event_get(&event, buffer, i) != 0) {
             continue;
         }
+        // Hand-over: the copy in the ring, then one release per message for the receiver.
         if (incoming_.Push({event.buffer, event.size})) {
             received_.release();
         } else {

@@ -46,6 +46,7 @@ void LoopbackEmulator::DeliverDue(std::unique_lock<std::mutex>& lock) {
     // come back into OnHostMessage.
     lock.unlock();
     for (const OutboundMessage& message : due) {
+        // Hand-over: the layer copies the answer and hands it to the host's input thread.
         loopback::DeliverToHost(id_, message.bytes.data(), message.bytes.size());
     }
     lock.lock();

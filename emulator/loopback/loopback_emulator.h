@@ -46,8 +46,8 @@ class LoopbackEmulator final : public loopback::LoopbackDevice {
     // Notified by OnHostMessage and the destructor; the device thread waits on it.
     std::condition_variable wake_;
     Emulator emulator_;  // under mutex_
-    std::deque<std::vector<std::uint8_t>>
-        inbox_;          // host threads push, device thread takes; under mutex_
+    // Host threads push, the device thread takes; under mutex_.
+    std::deque<std::vector<std::uint8_t>> inbox_;
     bool stop_ = false;  // set by the destructor; under mutex_
     int id_ = 0;         // written before the thread starts, then only read
     std::thread thread_;
