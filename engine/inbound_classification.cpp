@@ -58,7 +58,7 @@ InboundAction ClassifyUniversalMessage(const std::uint8_t* bytes, std::size_t le
             if (!Holds(length, kReportedModelOffset)) {
                 return Drop();
             }
-            return {InboundKind::kIdentityReply, bytes[kReportedModelOffset]};
+            return {InboundKind::kReportedModel, bytes[kReportedModelOffset]};
         default:
             return Reply(kReplyRefuse);
     }

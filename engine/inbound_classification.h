@@ -10,7 +10,7 @@ namespace kt73b {
 enum class InboundKind : std::uint8_t {
     kDrop,               // no answer, nothing recorded
     kReplyStatus,        // reply status := value; signal the completion event
-    kIdentityReply,      // reply status := 0; reported model byte := value; signal
+    kReportedModel,      // reply status := 0; reported model byte := value; signal
     kSendReply,          // answer with a reply frame carrying `value` (0 acknowledge, 1 refuse)
     kSendIdentityReply,  // answer the device's Identity Request with the host identity reply
 };

@@ -28,7 +28,7 @@ constexpr InboundAction Answer(std::uint8_t r) {
     return {InboundKind::kSendReply, r};
 }
 constexpr InboundAction Identity(std::uint8_t m) {
-    return {InboundKind::kIdentityReply, m};
+    return {InboundKind::kReportedModel, m};
 }
 constexpr InboundAction kAnswerIdentity{InboundKind::kSendIdentityReply, 0};
 
@@ -51,7 +51,7 @@ TEST(ClassifyInbound, ManufacturerFramesWithTheModelByte) {
 TEST(ClassifyInbound, DeviceByteAndEndByteAreNeverExamined) {
     EXPECT_EQ(Classify({0xF0, 0x52, 0x7F, 0x57, 0x00, 0x03, 0x00}), Status(3));
     EXPECT_EQ(Classify({0xF0, 0x7E, 0x10, 0x06, 0x02, 0x00, 0x58, 0x00}),
-              (InboundAction{InboundKind::kIdentityReply, 0x58}));
+              (InboundAction{InboundKind::kReportedModel, 0x58}));
 }
 
 TEST(ClassifyInbound, FramesOfAnotherModelAreDropped) {
@@ -66,7 +66,7 @@ TEST(ClassifyInbound, GeneralInformationMessages) {
               (InboundAction{InboundKind::kSendIdentityReply, 0}));
     EXPECT_EQ(Classify({0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, 0x59, 0x00, 0x00, 0x00, 0x31, 0x30,
                         0x30, 0x30, 0xF7}),
-              (InboundAction{InboundKind::kIdentityReply, 0x59}));
+              (InboundAction{InboundKind::kReportedModel, 0x59}));
     EXPECT_EQ(Classify({0xF0, 0x7E, 0x00, 0x06, 0x03, 0xF7}), Answer(1));
     EXPECT_EQ(Classify({0xF0, 0x7E, 0x00, 0x07, 0x01, 0xF7}), kDrop);
 }

@@ -132,6 +132,22 @@ void HeadlessBackend::SysCommand(int templateId, unsigned command) {
     });
 }
 
+void HeadlessBackend::SelectListItem(int templateId, int listId, int index) {
+    Post([this, templateId, listId, index] {
+        std::lock_guard lock(mutex_);
+        Live* live = FindLiveLocked(templateId);
+        if (live == nullptr || openBoxes_ > 0)
+            return;
+        const auto control = live->window->controls.find(listId);
+        if (control == live->window->controls.end() || !control->second.enabled)
+            return;
+        if (index >= 0 && index < static_cast<int>(control->second.items.size())) {
+            control->second.selection = index;
+            NotifyChanged();
+        }
+    });
+}
+
 void HeadlessBackend::PressEscape(int templateId) {
     Click(templateId, kIdCancel);
 }

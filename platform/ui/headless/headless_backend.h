@@ -26,6 +26,7 @@ class HeadlessBackend : public Backend {
     // Test side: any thread. Actions run on the dialog's thread, in order, as a user's would.
     void Click(int templateId, int controlId);  // dropped when disabled, covered or boxed in
     void SysCommand(int templateId, unsigned command);
+    void SelectListItem(int templateId, int listId, int index);  // the user picks an entry
     void PressEscape(int templateId);  // IDCANCEL, as Escape and the close box send it
     void CloseWindow(int templateId);  // the window goes, dismissing an open message box first
     void SetBoxPolicy(BoxPolicy policy);

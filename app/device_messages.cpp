@@ -1,0 +1,74 @@
+// The dialog's side of the device protocol: sending one message through the output port, and
+// the receive side that each timer tick runs over the inbound queue.
+#include <span>
+
+#include "app/model_byte.h"
+#include "app/updater_dialog.h"
+#include "engine/inbound_classification.h"
+#include "engine/outbound_messages.h"
+
+namespace kt73b {
+
+int CTn8UpdatorDlg::SendSysEx(const std::uint8_t* bytes, std::size_t length) {
+    // The header lives on this thread's stack; SendLong returns only once the driver is done.
+    MIDIHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(const_cast<std::uint8_t*>(bytes));
+    header.dwBufferLength = static_cast<DWORD>(length);
+    header.dwFlags = 0;
+    return outPort_.SendLong(&header) == 1 ? 0 : -1;
+}
+
+void CTn8UpdatorDlg::SendReply(std::uint8_t result) {
+    const std::size_t length = BuildReplyFrame(*replyBuffer_, ModelByte(), result);
+    SendSysEx(replyBuffer_->data(), length);
+}
+
+int CTn8UpdatorDlg::SendEraseRequest(std::uint8_t model, std::uint32_t address,
+                                     std::uint32_t size) {
+    const std::size_t length = BuildEraseRequest(*workerBuffer_, model, address, size);
+    return SendSysEx(workerBuffer_->data(), length);
+}
+
+int CTn8UpdatorDlg::SendWriteData(std::uint8_t model, const std::uint8_t* chunk,
+                                  std::uint32_t address, std::uint32_t length) {
+    const std::size_t frameLength =
+        BuildWriteDataFrame(*workerBuffer_, model, address, std::span(chunk, length));
+    if (frameLength == 0)
+        return -1;
+    return SendSysEx(workerBuffer_->data(), frameLength);
+}
+
+void CALLBACK CTn8UpdatorDlg::TickProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    reinterpret_cast<CTn8UpdatorDlg*>(user)->DispatchInbound();
+}
+
+// Runs on the timer's thread only; the timer never runs two ticks at once.
+void CTn8UpdatorDlg::DispatchInbound() {
+    std::size_t length = 0;
+    while (const std::uint8_t* message = inPort_.Front(&length)) {
+        const InboundAction action = ClassifyInbound(message, length, ModelByte());
+        switch (action.kind) {
+            case InboundKind::kReplyStatus:
+                replyStatus_ = action.value;
+                completion_.Set();  // handover to the worker: the status is written first
+                break;
+            case InboundKind::kReportedModel:
+                reportedModel_ = action.value;
+                replyStatus_ = 0;
+                completion_.Set();
+                break;
+            case InboundKind::kSendReply:
+                SendReply(action.value);
+                break;
+            case InboundKind::kSendIdentityReply:
+                SendSysEx(replyBuffer_->data(),
+                          BuildHostIdentityReply(*replyBuffer_, HostIdentityFamily()));
+                break;
+            case InboundKind::kDrop:
+                break;
+        }
+        inPort_.PopFront();
+    }
+}
+
+}  // namespace kt73b

@@ -1,0 +1,241 @@
+// One update run on its worker thread: identify the device, check its model, enter update mode,
+// erase and write the three regions in step-table order, then tell the device it is done.
+#include <algorithm>
+#include <cstdio>
+#include <span>
+
+#include "app/append_log.h"
+#include "app/log_messages.h"
+#include "app/model_byte.h"
+#include "app/updater_dialog.h"
+#include "engine/image_set.h"
+#include "engine/outbound_messages.h"
+#include "engine/step_table.h"
+#include "resources/ui/ui_resources.h"
+
+namespace kt73b {
+
+namespace {
+constexpr int kMaxSends = 7;  // a request goes out once and is re-sent six times at most
+constexpr int kEraseProgressSent = 1;
+constexpr int kEraseProgressDone = 10;
+constexpr int kOk = 0;
+constexpr int kFailed = -1;
+constexpr std::int32_t kStatusNotInUpdateMode = 11;
+constexpr std::int32_t kStatusCrcError = 8;
+constexpr std::int32_t kStatusFlashWriteError = 3;
+}  // namespace
+
+unsigned CTn8UpdatorDlg::UpdateWorker(CTn8UpdatorDlg* dialog) {
+    dialog->SetStepCounter(0);
+    if (dialog->RunIdentification() == kOk && dialog->EnterUpdateMode() == kOk) {
+        dialog->Pause(dialog->timings_.updateModePause);
+        if (dialog->RunSteps() == kOk)
+            dialog->Finish();
+    }
+    // Last act of the worker: from here on it touches nothing of the dialog.
+    dialog->workerRunning_ = false;
+    return 0;
+}
+
+int CTn8UpdatorDlg::RunIdentification() {
+    const std::size_t length = BuildIdentityRequest(*workerBuffer_);
+    if (SendSysEx(workerBuffer_->data(), length) == -1) {
+        AppendLog(kLogMidiOutError);
+        ShowError(IDS_CANT_OPEN_MIDI_OUT);  // then the identity wait decides, as without an answer
+    }
+    if (WaitForAnswer(timings_.identityTimeout) == Wait::kTimedOut) {
+        AppendLog(kLogMidiOutError);
+        ShowError(IDS_TIMEOUT_IDENTITY);
+        RestoreControls();
+        return kFailed;
+    }
+    const std::int32_t status = AnswerStatus();
+    if (status == kReplyStatusClosing)
+        return kFailed;
+    if (status == 0)
+        SetModelByte(reportedModel_);
+    const std::uint8_t model = ModelByte();
+    const bool accepted = std::find(std::begin(kAcceptedModels), std::end(kAcceptedModels),
+                                    model) != std::end(kAcceptedModels);
+    if (status != 0 || !accepted) {
+        AppendLog(kLogIllegalDevice);
+        ShowError(IDS_ILLEGAL_DEVICE);
+        RestoreControls();
+        return kFailed;
+    }
+    SetHostIdentityFamily(model);
+    return kOk;
+}
+
+int CTn8UpdatorDlg::EnterUpdateMode() {
+    SendSysEx(workerBuffer_->data(), BuildUpdateModeRequest(*workerBuffer_, ModelByte()));
+    SetStatusText(IDS_ERASING);
+    WaitForAnswer(kNoTimeout);
+    const std::int32_t status = AnswerStatus();
+    if (status == kReplyStatusClosing)
+        return kFailed;
+    statusLine_.SetWindowText("");
+    if (status == 0)
+        return kOk;
+    if (status == kStatusNotInUpdateMode) {
+        AppendLog(kLogNotInUpdateMode);
+        ShowError(IDS_USE_UPDATE_MODE);
+    } else {
+        ShowError(IDS_TRANSFER_ERROR);
+    }
+    RestoreControls();
+    return kFailed;
+}
+
+int CTn8UpdatorDlg::RunSteps() {
+    int stepNumber = 0;
+    for (const StepRow& row : kStepTable) {
+        SetStepCounter(++stepNumber);
+        int result = kOk;
+        if (row.type == kStepErase) {
+            result = EraseRegion(row.address, row.size);
+        } else if (row.type == kStepWrite) {
+            result = WriteRegion(row.address, row.size, row.imageId);
+        }
+        if (result == kFailed)
+            return kFailed;
+    }
+    return kOk;
+}
+
+int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
+    progress_.SetRange32(0, kEraseProgressDone);
+    for (int failures = 0;;) {
+        SendEraseRequest(ModelByte(), address, size);
+        progress_.SetPos(kEraseProgressSent);
+        SetStatusText(IDS_ERASING);
+        if (WaitForAnswer(timings_.eraseTimeout) == Wait::kTimedOut) {
+            AppendLog(kLogEraseTimeOut);
+            ShowError(IDS_TIMEOUT_ERASE);
+            RestoreControls();
+            return kFailed;
+        }
+        const std::int32_t status = AnswerStatus();
+        if (status == 0) {
+            progress_.SetPos(kEraseProgressDone);
+            return kOk;
+        }
+        if (status == kReplyStatusClosing)
+            return kFailed;
+        if (++failures == kMaxSends) {
+            AppendLog(kLogEraseTimeOut);
+            ShowError(IDS_TRANSFER_ERROR);
+            RestoreControls();
+            return kFailed;
+        }
+        Pause(timings_.retryPause);
+    }
+}
+
+int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::uint32_t imageId) {
+    const std::span<const std::uint8_t> image = LookupImage(imageId);
+    if (size == 0)
+        size = static_cast<std::uint32_t>(image.size());
+    // A missing or short image would be read past its end: fail the step instead.
+    if (image.size() < size || size % kWriteChunkBytes != 0) {
+        ShowError(IDS_TRANSFER_ERROR);
+        RestoreControls();
+        return kFailed;
+    }
+    currentImage_ = image.data();
+    currentImageSize_ = static_cast<std::int32_t>(image.size());
+    progress_.SetRange32(0, static_cast<int>(size));
+    std::uint32_t offset = 0;
+    for (int failures = 0;;) {
+        SendWriteData(ModelByte(), currentImage_ + offset, address + offset, kWriteChunkBytes);
+        SetDataTransmitStatus(offset, size);
+        const bool timedOut = WaitForAnswer(timings_.writeTimeout) == Wait::kTimedOut;
+        const std::int32_t status = timedOut ? -1 : AnswerStatus();
+        if (!timedOut && status == 0) {
+            failures = 0;
+            offset += kWriteChunkBytes;
+            progress_.SetPos(static_cast<int>(offset));
+            if (offset >= size)
+                return kOk;
+            continue;
+        }
+        if (status == kReplyStatusClosing)
+            return kFailed;
+        if (status == kStatusCrcError)
+            AppendLog(kLogCrcError);
+        if (status == kStatusFlashWriteError)
+            AppendLog(kLogFlashWriteError);
+        if (++failures == kMaxSends) {
+            if (timedOut)
+                AppendLog(kLogWriteTimeOut);
+            ShowError(timedOut ? IDS_TIMEOUT_WRITE : IDS_TRANSFER_ERROR);
+            RestoreControls();
+            return kFailed;
+        }
+        Pause(timings_.retryPause);
+    }
+}
+
+void CTn8UpdatorDlg::Finish() {
+    SendSysEx(workerBuffer_->data(), BuildFinishRequest(*workerBuffer_, ModelByte()));
+    if (WaitForAnswer(timings_.finishTimeout) == Wait::kTimedOut) {
+        ShowError(IDS_TRANSFER_ERROR);
+        RestoreControls();
+        return;
+    }
+    if (AnswerStatus() == kReplyStatusClosing)
+        return;
+    SetStatusText(IDS_UPDATE_COMPLETED);
+    RestoreControls();
+    EnableExecute(false);
+}
+
+// A wait that the closing dialog ended, or that returns after it closed, counts as the closing
+// status whatever a late tick wrote, so the run ends here and touches nothing more.
+CTn8UpdatorDlg::Wait CTn8UpdatorDlg::WaitForAnswer(std::chrono::milliseconds timeout) {
+    if (timeout == kNoTimeout) {
+        completion_.WaitForever();
+        return Wait::kAnswered;
+    }
+    const bool signalled = completion_.Wait(timeout);
+    if (closing_)
+        return Wait::kAnswered;
+    return signalled ? Wait::kAnswered : Wait::kTimedOut;
+}
+
+std::int32_t CTn8UpdatorDlg::AnswerStatus() const {
+    return closing_ ? kReplyStatusClosing : replyStatus_.load();
+}
+
+void CTn8UpdatorDlg::Pause(std::chrono::milliseconds duration) {
+    std::unique_lock lock(pauseMutex_);
+    pauseWake_.wait_for(lock, duration, [this] { return closing_.load(); });
+}
+
+void CTn8UpdatorDlg::SetStatusText(int stringId) {
+    statusLine_.SetWindowText(res::LoadString(stringId));
+}
+
+void CTn8UpdatorDlg::SetStepCounter(int step) {
+    char text[16];
+    if (step == 0) {
+        std::snprintf(text, sizeof text, "0/%d", static_cast<int>(kStepCount));
+    } else {
+        std::snprintf(text, sizeof text, "%d/%d", step, static_cast<int>(kStepCount));
+    }
+    stepCounter_.SetWindowText(text);
+}
+
+void CTn8UpdatorDlg::SetDataTransmitStatus(std::uint32_t done, std::uint32_t size) {
+    char text[64];
+    // The format is the string table's (a literal, so terminated); nothing is allocated per chunk.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(text, sizeof text, res::LoadString(IDS_DATA_TRANSMIT).data(),
+                  static_cast<int>(done), static_cast<int>(size));
+#pragma GCC diagnostic pop
+    statusLine_.SetWindowText(text);
+}
+
+}  // namespace kt73b

@@ -1,0 +1,194 @@
+#include "app/updater_dialog.h"
+
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "app/about_dialog.h"
+#include "app/append_log.h"
+#include "app/instance_numbering.h"
+#include "app/log_messages.h"
+#include "app/port_selection.h"
+#include "resources/ui/ui_resources.h"
+
+namespace kt73b {
+
+namespace {
+constexpr int kProgressRangeMax = 100;
+constexpr unsigned kSysCommandMask = 0xFFF0;
+constexpr int kMidiNameBytes = 40;
+// No string-table entry covers a worker that cannot start; the text is the program's own.
+constexpr const char* kWorkerNotStarted = "The update could not be started.";
+}  // namespace
+
+CTn8UpdatorDlg::CTn8UpdatorDlg(int instanceNumber, UpdateTimings timings)
+    : ui::Dialog(IDD_UPDATER_DIALOG),
+      instanceNumber_(instanceNumber),
+      timings_(timings),
+      workerBuffer_(std::make_unique<MessageBuffer>()),
+      replyBuffer_(std::make_unique<MessageBuffer>()) {}
+
+CTn8UpdatorDlg::~CTn8UpdatorDlg() {
+    // The timer goes first, so no tick runs while what it uses goes; the worker has been told to
+    // end by OnDestroy and finds the window gone, so joining it cannot wait on this thread.
+    timer_.Stop();
+    closing_ = true;
+    completion_.Set();
+    pauseWake_.notify_all();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void CTn8UpdatorDlg::BindControls() {
+    midiInList_.Bind(this, IDC_MIDI_IN_LIST);
+    midiOutList_.Bind(this, IDC_MIDI_OUT_LIST);
+    progress_.Bind(this, IDC_PROGRESS);
+    execute_.Bind(this, res::kIdOk);
+    statusLine_.Bind(this, IDC_STATUS_LINE);
+    rescan_.Bind(this, IDC_RESCAN);
+    picture_.Bind(this, IDC_PICTURE);
+    stepCounter_.Bind(this, IDC_STEP_COUNTER);
+}
+
+bool CTn8UpdatorDlg::OnInitDialog() {
+    BindControls();
+    if (const std::string_view about = res::LoadString(IDS_ABOUTBOX); !about.empty()) {
+        OnDialogThread(
+            [&](ui::WindowHost& host) { host.AppendSystemMenuEntry(IDM_ABOUTBOX, about); });
+    }
+    FillPortLists();
+    timer_.Start(timings_.tickPeriodMs, &CTn8UpdatorDlg::TickProc,
+                 reinterpret_cast<DWORD_PTR>(this));
+    progress_.SetRange32(0, kProgressRangeMax);
+    const std::string title = InstanceName(instanceNumber_);
+    OnDialogThread([&](ui::WindowHost& host) { host.SetTitle(title); });
+    return true;
+}
+
+void CTn8UpdatorDlg::OnCommand(int id) {
+    switch (id) {
+        case res::kIdOk:
+            OnExecute();  // Execute and Enter never close the dialog
+            break;
+        case IDC_RESCAN:
+            OnRescan();
+            break;
+        default:
+            ui::Dialog::OnCommand(id);
+    }
+}
+
+void CTn8UpdatorDlg::OnSysCommand(unsigned command) {
+    if ((command & kSysCommandMask) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    }
+}
+
+void CTn8UpdatorDlg::FillPortLists() {
+    char name[kMidiNameBytes];
+    midiOutList_.ResetContent();
+    for (UINT i = 0; i < outPort_.GetNumDevs(); ++i) {
+        outPort_.GetDeviceName(i, name);
+        midiOutList_.AddString(name);
+    }
+    midiInList_.ResetContent();
+    for (UINT i = 0; i < inPort_.GetNumDevs(); ++i) {
+        inPort_.GetDeviceName(i, name);
+        midiInList_.AddString(name);
+    }
+    SelectMatchingPorts(midiOutList_);
+    SelectMatchingPorts(midiInList_);
+}
+
+// Every matching entry is selected in turn, so the last match in the list stays selected.
+void CTn8UpdatorDlg::SelectMatchingPorts(ui::ComboBox& list) {
+    const auto candidates = CandidatePortNames(instanceNumber_);
+    for (int position = 0; position < list.GetCount(); ++position) {
+        if (MatchesCandidate(list.GetLBText(position), candidates))
+            list.SetCurSel(position);
+    }
+}
+
+void CTn8UpdatorDlg::OnExecute() {
+    // A worker that has restored the controls may still be on its way out: that run still counts.
+    if (busy_ == 1 || workerRunning_) {
+        MessageBox(res::LoadString(IDS_IN_PROGRESS), res::LoadString(IDS_ERROR_CAPTION),
+                   ui::kMbOk | ui::kMbIconError);
+        return;
+    }
+    outPort_.Close();
+    if (outPort_.Open(static_cast<UINT>(midiOutList_.GetCurSel())) == 0) {
+        AppendLog(kLogMidiOutError);
+        ShowError(IDS_CANT_OPEN_MIDI_OUT);
+        return;
+    }
+    inPort_.CloseIfOpen();
+    inPort_.SetDeviceIndex(static_cast<UINT>(midiInList_.GetCurSel()));
+    if (inPort_.Open() == 0) {
+        AppendLog(kLogMidiOutError);  // the log has no entry of its own for the input side
+        ShowError(IDS_CANT_OPEN_MIDI_IN);
+        return;
+    }
+    midiInList_.EnableWindow(false);
+    midiOutList_.EnableWindow(false);
+    execute_.EnableWindow(false);
+    rescan_.EnableWindow(false);
+    busy_ = 1;
+    completion_.Reset();
+    if (!StartWorkerThread()) {
+        MessageBox(kWorkerNotStarted, res::LoadString(IDS_ERROR_CAPTION),
+                   ui::kMbOk | ui::kMbIconError);
+        RestoreControls();
+    }
+}
+
+bool CTn8UpdatorDlg::StartWorkerThread() {
+    if (worker_.joinable())
+        worker_.join();  // finished: workerRunning_ was false
+    workerRunning_ = true;
+    // std::thread reports a refused thread only by throwing; this is the one place we catch.
+    try {
+        // Handover: the new thread owns the run until it clears workerRunning_ as its last act.
+        worker_ = std::thread([this] { UpdateWorker(this); });
+    } catch (const std::system_error&) {
+        workerRunning_ = false;
+        return false;
+    }
+    return true;
+}
+
+void CTn8UpdatorDlg::OnRescan() {
+    FillPortLists();
+    EnableExecute(true);
+}
+
+void CTn8UpdatorDlg::RestoreControls() {
+    midiInList_.EnableWindow(true);
+    midiOutList_.EnableWindow(true);
+    execute_.EnableWindow(true);
+    rescan_.EnableWindow(true);
+    busy_ = 0;
+}
+
+void CTn8UpdatorDlg::EnableExecute(bool enable) {
+    execute_.EnableWindow(enable);
+}
+
+void CTn8UpdatorDlg::OnDestroy() {
+    outPort_.Close();
+    inPort_.CloseIfOpen();
+    closing_ = true;
+    replyStatus_ = kReplyStatusClosing;
+    // Handover: the worker's current or next wait returns with the closing status.
+    completion_.Set();
+    { std::lock_guard lock(pauseMutex_); }
+    pauseWake_.notify_all();
+}
+
+void CTn8UpdatorDlg::ShowError(int stringId) {
+    MessageBox(res::LoadString(stringId), res::LoadString(IDS_ERROR_CAPTION),
+               ui::kMbOk | ui::kMbIconError);
+}
+
+}  // namespace kt73b

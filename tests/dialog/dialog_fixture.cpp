@@ -1,0 +1,162 @@
+#include "dialog_fixture.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/append_log.h"
+#include "app/model_byte.h"
+#include "emulator/fault_script_parser.h"
+#include "emulator/image_check.h"
+#include "engine/image_set.h"
+
+namespace kt73b::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+CivilTime FixedUtc() {
+    return {2017, 2, 23, 6, 24, 50};
+}
+}  // namespace
+
+UpdateTimings FastTimings() {
+    UpdateTimings timings;
+    timings.identityTimeout = 400ms;
+    timings.eraseTimeout = 400ms;
+    timings.writeTimeout = 150ms;
+    timings.finishTimeout = 400ms;
+    timings.retryPause = 2ms;
+    timings.updateModePause = 2ms;
+    timings.tickPeriodMs = 2;
+    return timings;
+}
+
+void DialogTest::SetUp() {
+    previousDirectory_ = fs::current_path();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ = fs::temp_directory_path() / ("kt73b-dialog-" + std::to_string(getpid()) + "-" +
+                                            test->test_suite_name() + "-" + test->name());
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_);
+    fs::current_path(scratch_);
+    SetLogClock(&FixedUtc);
+    ui::SetBackend(&backend_);
+    SetModelByte(0x57);  // one per process: every test starts as a fresh process would
+    SetHostIdentityFamily(0);
+}
+
+void DialogTest::TearDown() {
+    CloseDialog();
+    device_.reset();
+    ui::SetBackend(nullptr);
+    SetLogClock(nullptr);
+    fs::current_path(previousDirectory_);
+    fs::remove_all(scratch_);
+}
+
+void DialogTest::StartDevice(const std::string& faults) {
+    emu::EmulatorSettings settings;
+    settings.link.bytesPerSecond = 0;
+    settings.link.latency = emu::Micros{0};
+    settings.device.commandTime = emu::Micros{0};
+    settings.device.eraseTimePerBlock = emu::Micros{0};
+    settings.device.writeTime = emu::Micros{0};
+    std::string error;
+    ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings);
+}
+
+void DialogTest::OpenDialog(int instanceNumber, UpdateTimings timings) {
+    OpenDialog(std::make_unique<CTn8UpdatorDlg>(instanceNumber, timings));
+}
+
+void DialogTest::OpenDialog(std::unique_ptr<CTn8UpdatorDlg> dialog) {
+    dialog_ = std::move(dialog);
+    dialogThread_ = std::thread([this] { dialog_->DoModal(); });
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
+            return window != nullptr && !window->title.empty();
+        },
+        kShortWait));
+}
+
+void DialogTest::CloseDialog() {
+    if (dialogThread_.joinable()) {
+        backend_.CloseWindow(IDD_UPDATER_DIALOG);
+        dialogThread_.join();
+    }
+    dialog_.reset();  // joins the worker
+}
+
+ui::HeadlessControl DialogTest::Control(int id) const {
+    return backend_.ControlState(IDD_UPDATER_DIALOG, id).value_or(ui::HeadlessControl{});
+}
+
+bool DialogTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
+    return backend_.WaitUntil(
+        [&text](const ui::HeadlessBackend& b) {
+            const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
+            return window != nullptr && window->controls.at(IDC_STATUS_LINE).text == text;
+        },
+        timeout);
+}
+
+bool DialogTest::WaitUntilRestored(std::chrono::milliseconds timeout) {
+    return backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
+            return window != nullptr && window->controls.at(IDC_RESCAN).enabled &&
+                   window->controls.at(IDC_MIDI_IN_LIST).enabled;
+        },
+        timeout);
+}
+
+bool DialogTest::WaitForBoxes(std::size_t count, std::chrono::milliseconds timeout) {
+    return backend_.WaitUntil(
+        [count](const ui::HeadlessBackend& b) { return b.BoxesLocked().size() >= count; }, timeout);
+}
+
+std::vector<std::string> DialogTest::BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : backend_.MessageBoxes()) {
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.type, ui::kMbOk | ui::kMbIconError);
+        texts.push_back(box.text);
+    }
+    return texts;
+}
+
+void DialogTest::CreateLogFile() const {
+    std::ofstream(kLogFileName).flush();
+}
+
+std::vector<std::string> DialogTest::LogTexts() const {
+    std::ifstream in(kLogFileName, std::ios::binary);
+    std::vector<std::string> texts;
+    std::string line;
+    while (std::getline(in, line)) {
+        EXPECT_TRUE(line.starts_with("2017/02/23 15:24:50     ")) << line;
+        EXPECT_TRUE(line.ends_with("\r")) << line;
+        texts.push_back(line.substr(24, line.size() - 25));
+    }
+    return texts;
+}
+
+std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
+    std::uint32_t count = 0;
+    device_->WithEmulator([&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
+    return count;
+}
+
+std::string DialogTest::FlashVersusImages() {
+    std::string difference;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
+    });
+    return difference;
+}
+
+}  // namespace kt73b::testing

@@ -1,0 +1,63 @@
+// Runs the updater's dialog headless against the emulated device through the in-process
+// loopback, with shortened time-outs, in a scratch current directory with a fixed log clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/updater_dialog.h"
+#include "emulator/loopback/loopback_emulator.h"
+#include "platform/ui/headless/headless_backend.h"
+#include "resources/ui/resource_ids.h"
+
+namespace kt73b::testing {
+
+using namespace std::chrono_literals;
+
+// Generous bounds for real-time waits on other threads; never a measure of speed.
+inline constexpr auto kShortWait = 10s;
+inline constexpr auto kUpdateWait = 240s;
+
+UpdateTimings FastTimings();
+
+class DialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The emulated device, with no link or device time, and the given fault script.
+    void StartDevice(const std::string& faults = "");
+    void OpenDialog(int instanceNumber = 1, UpdateTimings timings = FastTimings());
+    void OpenDialog(std::unique_ptr<CTn8UpdatorDlg> dialog);
+    void CloseDialog();
+    void Execute() { backend_.Click(IDD_UPDATER_DIALOG, ui::kIdOk); }
+
+    ui::HeadlessControl Control(int id) const;
+    std::string Status() const { return Control(IDC_STATUS_LINE).text; }
+    bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kShortWait);
+    // Waits until the run has restored the controls (Rescan enabled again after Execute).
+    bool WaitUntilRestored(std::chrono::milliseconds timeout = kShortWait);
+    bool WaitForBoxes(std::size_t count, std::chrono::milliseconds timeout = kShortWait);
+    std::vector<std::string> BoxTexts() const;
+    void CreateLogFile() const;
+    std::vector<std::string> LogTexts() const;  // the texts of the log's lines, in order
+    std::uint32_t RequestCount(emu::RequestKind kind);
+    std::string FlashVersusImages();
+
+    ui::HeadlessBackend backend_;
+    std::unique_ptr<emu::LoopbackEmulator> device_;
+    std::unique_ptr<CTn8UpdatorDlg> dialog_;
+    std::thread dialogThread_;
+
+  private:
+    std::filesystem::path previousDirectory_;
+    std::filesystem::path scratch_;
+};
+
+}  // namespace kt73b::testing

@@ -1,0 +1,84 @@
+// A whole update through the dialog, against the emulated device.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/model_byte.h"
+#include "dialog_fixture.h"
+
+namespace kt73b::testing {
+namespace {
+
+using emu::RequestKind;
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
+    StartDevice();
+    CreateLogFile();
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    ASSERT_TRUE(WaitUntilRestored());
+
+    EXPECT_EQ(FlashVersusImages(), "");
+    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
+    EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 1u);
+    EXPECT_EQ(RequestCount(RequestKind::kErase), 3u);
+    EXPECT_EQ(RequestCount(RequestKind::kWrite), 1902u);
+    EXPECT_EQ(RequestCount(RequestKind::kFinish), 1u);
+    EXPECT_TRUE(backend_.MessageBoxes().empty());
+    EXPECT_TRUE(LogTexts().empty());
+
+    const auto steps = Control(IDC_STEP_COUNTER).textHistory;
+    EXPECT_EQ(steps, (std::vector<std::string>{"0/6", "1/6", "2/6", "3/6", "4/6", "5/6", "6/6"}));
+    const auto status = Control(IDC_STATUS_LINE).textHistory;
+    EXPECT_TRUE(Contains(status, "Erasing Flash memory."));
+    EXPECT_TRUE(Contains(status, "Data transmit  0 / 262144 "));
+    EXPECT_TRUE(Contains(status, "Data transmit  260096 / 262144 "));
+    EXPECT_TRUE(Contains(status, "Data transmit  2910208 / 2912256 "));
+    EXPECT_FALSE(Contains(status, "Data transmit  262144 / 262144 "));
+
+    // Completed: lists and Rescan enabled, Execute disabled, the bar at the last region's end.
+    EXPECT_TRUE(Control(IDC_MIDI_IN_LIST).enabled);
+    EXPECT_TRUE(Control(IDC_MIDI_OUT_LIST).enabled);
+    EXPECT_FALSE(Control(ui::kIdOk).enabled);
+    EXPECT_EQ(Control(IDC_PROGRESS).position, 720896);
+    EXPECT_EQ(Control(IDC_PROGRESS).rangeHigh, 720896);
+    EXPECT_EQ(HostIdentityFamily(), 0x57);
+
+    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(ui::kIdOk).enabled;
+        },
+        kShortWait));
+    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "6/6");  // not reset at the end of a run
+}
+
+TEST_F(DialogTest, FinishAnsweredWithAFailingStatusStillCompletes) {
+    StartDevice("finish=status:8");
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    EXPECT_TRUE(backend_.MessageBoxes().empty());
+    EXPECT_EQ(FlashVersusImages(), "");
+}
+
+TEST_F(DialogTest, UnansweredFinishIsATransferError) {
+    CreateLogFile();
+    StartDevice("finish=ignore");
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForBoxes(1, kUpdateWait));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Transfer error occurred."});
+    EXPECT_TRUE(LogTexts().empty());
+    ASSERT_TRUE(WaitUntilRestored());
+    EXPECT_TRUE(Control(ui::kIdOk).enabled);
+    EXPECT_NE(Status(), "Version update completed.");
+}
+
+}  // namespace
+}  // namespace kt73b::testing
