@@ -40,6 +40,7 @@ unsigned CTn8UpdatorDlg::UpdateWorker(CTn8UpdatorDlg* dialog) {
 
 int CTn8UpdatorDlg::RunIdentification() {
     const std::size_t length = BuildIdentityRequest(*workerBuffer_);
+    PrepareForAnswer();
     if (SendSysEx(workerBuffer_->data(), length) == -1) {
         AppendLog(kLogMidiOutError);
         ShowError(IDS_CANT_OPEN_MIDI_OUT);  // then the identity wait decides, as without an answer
@@ -69,6 +70,7 @@ int CTn8UpdatorDlg::RunIdentification() {
 }
 
 int CTn8UpdatorDlg::EnterUpdateMode() {
+    PrepareForAnswer();
     SendSysEx(workerBuffer_->data(), BuildUpdateModeRequest(*workerBuffer_, ModelByte()));
     SetStatusText(IDS_ERASING);
     WaitForAnswer(kNoTimeout);
@@ -107,6 +109,7 @@ int CTn8UpdatorDlg::RunSteps() {
 int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
     progress_.SetRange32(0, kEraseProgressDone);
     for (int failures = 0;;) {
+        PrepareForAnswer();
         SendEraseRequest(ModelByte(), address, size);
         progress_.SetPos(kEraseProgressSent);
         SetStatusText(IDS_ERASING);
@@ -148,6 +151,7 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
     progress_.SetRange32(0, static_cast<int>(size));
     std::uint32_t offset = 0;
     for (int failures = 0;;) {
+        PrepareForAnswer();
         SendWriteData(ModelByte(), currentImage_ + offset, address + offset, kWriteChunkBytes);
         SetDataTransmitStatus(offset, size);
         const bool timedOut = WaitForAnswer(timings_.writeTimeout) == Wait::kTimedOut;
@@ -178,6 +182,7 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
 }
 
 void CTn8UpdatorDlg::Finish() {
+    PrepareForAnswer();
     SendSysEx(workerBuffer_->data(), BuildFinishRequest(*workerBuffer_, ModelByte()));
     if (WaitForAnswer(timings_.finishTimeout) == Wait::kTimedOut) {
         ShowError(IDS_TRANSFER_ERROR);
@@ -189,6 +194,16 @@ void CTn8UpdatorDlg::Finish() {
     SetStatusText(IDS_UPDATE_COMPLETED);
     RestoreControls();
     EnableExecute(false);
+}
+
+// The device's answers carry no request id: an answer that comes after its request's wait has
+// ended (late, or sent twice) would otherwise stay pending and be taken as the answer to the next
+// request, a chunk the device may not have written. So whatever is pending is dropped before each
+// send; an answer can only follow its request. The closing signal is never dropped.
+void CTn8UpdatorDlg::PrepareForAnswer() {
+    completion_.Reset();
+    if (closing_)
+        completion_.Set();
 }
 
 // A wait that the closing dialog ended, or that returns after it closed, counts as the closing

@@ -111,12 +111,12 @@ void CTn8UpdatorDlg::SelectMatchingPorts(ui::ComboBox& list) {
 }
 
 void CTn8UpdatorDlg::OnExecute() {
-    // A worker that has restored the controls may still be on its way out: that run still counts.
-    if (busy_ == 1 || workerRunning_) {
+    if (busy_ == 1) {
         MessageBox(res::LoadString(IDS_IN_PROGRESS), res::LoadString(IDS_ERROR_CAPTION),
                    ui::kMbOk | ui::kMbIconError);
         return;
     }
+    FinishPreviousWorker();
     outPort_.Close();
     if (outPort_.Open(static_cast<UINT>(midiOutList_.GetCurSel())) == 0) {
         AppendLog(kLogMidiOutError);
@@ -143,9 +143,18 @@ void CTn8UpdatorDlg::OnExecute() {
     }
 }
 
-bool CTn8UpdatorDlg::StartWorkerThread() {
+// A run that has restored the controls may still be making its last control calls, which wait
+// for this thread: carry them out here until the worker has ended, then join it.
+void CTn8UpdatorDlg::FinishPreviousWorker() {
+    while (workerRunning_) {
+        RunPendingCalls();
+        std::this_thread::yield();
+    }
     if (worker_.joinable())
-        worker_.join();  // finished: workerRunning_ was false
+        worker_.join();
+}
+
+bool CTn8UpdatorDlg::StartWorkerThread() {
     workerRunning_ = true;
     // std::thread reports a refused thread only by throwing; this is the one place we catch.
     try {

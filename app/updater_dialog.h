@@ -67,6 +67,8 @@ class CTn8UpdatorDlg : public ui::Dialog {
 
     static void CALLBACK TickProc(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
     void BindControls();
+    void FinishPreviousWorker();
+    void PrepareForAnswer();
     void SelectMatchingPorts(ui::ComboBox& list);
     Wait WaitForAnswer(std::chrono::milliseconds timeout);
     std::int32_t AnswerStatus() const;

@@ -1,0 +1,198 @@
+// Every failing path of an update: its log lines, its message box, the controls after it and the
+// number of times a request was sent.
+#include <gtest/gtest.h>
+
+#include "app/model_byte.h"
+#include "dialog_fixture.h"
+
+namespace kt73b::testing {
+namespace {
+
+using emu::RequestKind;
+using Texts = std::vector<std::string>;
+
+class FailurePaths : public DialogTest {
+  protected:
+    // Runs one update against a device with `faults` until its message box has been shown and
+    // the controls are back.
+    void RunFailingUpdate(const std::string& faults) {
+        CreateLogFile();
+        StartDevice(faults);
+        OpenDialog();
+        Execute();
+        ASSERT_TRUE(WaitForBoxes(1, kUpdateWait)) << Status();
+        ASSERT_TRUE(WaitUntilRestored());
+    }
+    void ExpectReady() {
+        EXPECT_TRUE(Control(IDC_MIDI_IN_LIST).enabled);
+        EXPECT_TRUE(Control(IDC_MIDI_OUT_LIST).enabled);
+        EXPECT_TRUE(Control(ui::kIdOk).enabled);
+        EXPECT_TRUE(Control(IDC_RESCAN).enabled);
+    }
+};
+
+TEST_F(FailurePaths, IdentityTimeOut) {
+    RunFailingUpdate("identity=ignore");
+    EXPECT_EQ(LogTexts(), Texts{"Midi out error."});
+    EXPECT_EQ(BoxTexts(), Texts{"Time out error(1)"});
+    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
+    EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, IdentityAnsweredWithAFailingStatus) {
+    RunFailingUpdate("identity=status:5");
+    EXPECT_EQ(LogTexts(), Texts{"Illegal device connected."});
+    EXPECT_EQ(BoxTexts(), Texts{"Illegal device connected."});
+    EXPECT_EQ(ModelByte(), 0x57);  // only an Identity Reply reports a model
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, RejectedModelIsKeptForTheNextRun) {
+    RunFailingUpdate("identity#1=model:0x59");
+    EXPECT_EQ(LogTexts(), Texts{"Illegal device connected."});
+    EXPECT_EQ(BoxTexts(), Texts{"Illegal device connected."});
+    EXPECT_EQ(ModelByte(), 0x59);
+    EXPECT_EQ(HostIdentityFamily(), 0x00);  // no device has passed the check
+    EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
+    ExpectReady();
+
+    // The next run identifies a 0x57 device again and goes on to update mode with it.
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Data transmit  0 / 262144 ", kShortWait))
+        << Status() << " boxes: " << backend_.MessageBoxes().size();
+    EXPECT_EQ(ModelByte(), 0x57);
+    EXPECT_EQ(HostIdentityFamily(), 0x57);
+}
+
+TEST_F(FailurePaths, DeviceNotInUpdateMode) {
+    RunFailingUpdate("update-mode=status:11");
+    EXPECT_EQ(LogTexts(), Texts{"Please use the firmware update mode."});
+    EXPECT_EQ(BoxTexts(), Texts{"Please use the firmware update mode."});
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(RequestCount(RequestKind::kErase), 0u);
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, UpdateModeRefusedOtherwiseIsATransferErrorWithoutLogLine) {
+    RunFailingUpdate("update-mode=status:1");
+    EXPECT_TRUE(LogTexts().empty());
+    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, EraseTimeOutEndsAtOnceWithoutResend) {
+    RunFailingUpdate("erase#1=ignore");
+    EXPECT_EQ(LogTexts(), Texts{"(Erase)Time Out Error."});
+    EXPECT_EQ(BoxTexts(), Texts{"Time out error(3)"});
+    EXPECT_EQ(RequestCount(RequestKind::kErase), 1u);
+    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "1/6");
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, SeventhRefusedEraseIsATransferError) {
+    RunFailingUpdate("erase=status:1");
+    EXPECT_EQ(LogTexts(), Texts{"(Erase)Time Out Error."});
+    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
+    EXPECT_EQ(RequestCount(RequestKind::kErase), 7u);
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, SixWriteTimeOutsThenSuccessGoesOn) {
+    CreateLogFile();
+    StartDevice("write#2-7=ignore");
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Data transmit  4096 / 262144 ", kUpdateWait)) << Status();
+    EXPECT_EQ(RequestCount(RequestKind::kWrite), 9u);  // chunk 2 sent seven times, 1 and 3 once
+    EXPECT_TRUE(backend_.MessageBoxes().empty());
+    EXPECT_TRUE(LogTexts().empty());
+}
+
+TEST_F(FailurePaths, SeventhWriteTimeOut) {
+    RunFailingUpdate("write#2-8=ignore");
+    EXPECT_EQ(LogTexts(), Texts{"(Write)Time Out Error."});
+    EXPECT_EQ(BoxTexts(), Texts{"Time out error(2)"});
+    EXPECT_EQ(RequestCount(RequestKind::kWrite), 8u);
+    EXPECT_EQ(Status(), "Data transmit  2048 / 262144 ");
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure) {
+    RunFailingUpdate("write#2-4=ignore;write#5-8=status:8");
+    EXPECT_EQ(LogTexts(), Texts(4, "(CRC)Transfer error occurred."));
+    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
+    EXPECT_EQ(RequestCount(RequestKind::kWrite), 8u);
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, FlashWriteErrorsAreLoggedEachTimeAndTheChunkResent) {
+    CreateLogFile();
+    StartDevice("write#2-3=status:3");
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Data transmit  4096 / 262144 ", kUpdateWait)) << Status();
+    EXPECT_EQ(LogTexts(), Texts(2, "(Flash Write)Transfer error occurred."));
+    EXPECT_TRUE(backend_.MessageBoxes().empty());
+}
+
+TEST_F(FailurePaths, OutputPortThatDoesNotOpen) {
+    CreateLogFile();
+    OpenDialog();  // no device: both lists are empty, -1 names the default output, absent here
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
+    Execute();
+    ASSERT_TRUE(WaitForBoxes(1));
+    EXPECT_EQ(BoxTexts(), Texts{"Can't open MIDI Out device."});
+    EXPECT_EQ(LogTexts(), Texts{"Midi out error."});
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, InputPortThatDoesNotOpen) {
+    CreateLogFile();
+    StartDevice();
+    OpenDialog(2);  // copy 2 pre-selects nothing: the device is not " (2)"
+    EXPECT_EQ(Control(IDC_MIDI_IN_LIST).selection, -1);
+    backend_.SelectListItem(IDD_UPDATER_DIALOG, IDC_MIDI_OUT_LIST, 0);
+    Execute();  // the output opens; the input gets -1, which names no input device
+    ASSERT_TRUE(WaitForBoxes(1));
+    EXPECT_EQ(BoxTexts(), Texts{"Can't open MIDI In device."});
+    EXPECT_EQ(LogTexts(), Texts{"Midi out error."});
+    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 0u);
+    ExpectReady();
+}
+
+TEST_F(FailurePaths, ExecuteWhileBusySaysInProgress) {
+    StartDevice("update-mode=ignore");
+    OpenDialog();
+    Execute();
+    ASSERT_TRUE(WaitForStatus("Erasing Flash memory."));
+    // Enter reaches the handler even while the button is disabled.
+    dialog_->OnDialogThread([this](ui::WindowHost&) { dialog_->OnExecute(); });
+    ASSERT_TRUE(WaitForBoxes(1));
+    EXPECT_EQ(BoxTexts(), Texts{"In Progress."});
+    EXPECT_FALSE(Control(ui::kIdOk).enabled);
+    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
+}
+
+// A dialog whose system refuses the worker thread.
+class NoThreadDialog : public CTn8UpdatorDlg {
+  public:
+    NoThreadDialog() : CTn8UpdatorDlg(1, FastTimings()) {}
+
+  protected:
+    bool StartWorkerThread() override { return false; }
+};
+
+TEST_F(FailurePaths, WorkerThatCannotStartRestoresTheControlsAndSaysSo) {
+    StartDevice();
+    OpenDialog(std::make_unique<NoThreadDialog>());
+    Execute();
+    ASSERT_TRUE(WaitForBoxes(1));
+    EXPECT_EQ(BoxTexts(), Texts{"The update could not be started."});
+    ASSERT_TRUE(WaitUntilRestored());
+    ExpectReady();
+    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 0u);
+}
+
+}  // namespace
+}  // namespace kt73b::testing
