@@ -173,11 +173,12 @@ void CTn8UpdatorDlg::OnRescan() {
 }
 
 void CTn8UpdatorDlg::RestoreControls() {
+    // Cleared first: once Execute is enabled a click must find the run over, not "In Progress."
+    busy_ = 0;
     midiInList_.EnableWindow(true);
     midiOutList_.EnableWindow(true);
     execute_.EnableWindow(true);
     rescan_.EnableWindow(true);
-    busy_ = 0;
 }
 
 void CTn8UpdatorDlg::EnableExecute(bool enable) {

@@ -1,0 +1,105 @@
+// The port lists and their pre-selection, with devices registered in-process under chosen names.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/port_selection.h"
+#include "dialog_fixture.h"
+#include "platform/winmm/loopback/loopback_registry.h"
+
+namespace kt73b::testing {
+namespace {
+
+// A device that only has a name.
+class NamedDevice : public loopback::LoopbackDevice {
+  public:
+    explicit NamedDevice(const std::string& name) : id_(loopback::RegisterDevice(name, this)) {}
+    ~NamedDevice() override { loopback::UnregisterDevice(id_); }
+    void OnHostMessage(const std::uint8_t*, std::size_t) override {}
+
+  private:
+    int id_;
+};
+
+class PortLists : public DialogTest {
+  protected:
+    void Register(std::initializer_list<std::string> names) {
+        for (const auto& name : names)
+            devices_.push_back(std::make_unique<NamedDevice>(name));
+    }
+    void TearDown() override {
+        DialogTest::TearDown();
+        devices_.clear();
+    }
+    std::vector<std::unique_ptr<NamedDevice>> devices_;
+};
+
+TEST_F(PortLists, TheLastMatchingEntryStaysSelected) {
+    Register({"USB Audio Device", "Another Device", "VELK KT Series"});
+    OpenDialog();
+    const auto out = Control(IDC_MIDI_OUT_LIST);
+    EXPECT_EQ(out.items,
+              (std::vector<std::string>{"USB Audio Device", "Another Device", "VELK KT Series"}));
+    EXPECT_EQ(out.selection, 2);
+    EXPECT_EQ(Control(IDC_MIDI_IN_LIST).selection, 2);
+}
+
+TEST_F(PortLists, CopyThreeSelectsOnlyNamesEndingInThree) {
+    Register({"VELK KT Series", "VELK KT Series (13)", "velk kt series (3)",
+              std::string(kDevicePortNames[0]) + " (3)", "Something (3)"});
+    OpenDialog(3);
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, 3);
+    EXPECT_EQ(*backend_.Title(IDD_UPDATER_DIALOG), "Velk KT-73B System v3.00 (3)");
+}
+
+TEST_F(PortLists, NoMatchLeavesNoSelection) {
+    Register({"Another Device"});
+    OpenDialog();
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
+    EXPECT_EQ(Control(IDC_MIDI_IN_LIST).selection, -1);
+}
+
+TEST_F(PortLists, RescanReplacesAChoiceMadeByHand) {
+    Register({"Another Device", "VELK KT Series"});
+    OpenDialog();
+    backend_.SelectListItem(IDD_UPDATER_DIALOG, IDC_MIDI_OUT_LIST, 0);
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
+                       ->controls.at(IDC_MIDI_OUT_LIST)
+                       .selection == 0;
+        },
+        kShortWait));
+    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
+                       ->controls.at(IDC_MIDI_OUT_LIST)
+                       .selection == 1;
+        },
+        kShortWait));
+    // A device that went away takes its entry and, with no match left, the selection with it.
+    devices_.pop_back();
+    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
+                       ->controls.at(IDC_MIDI_OUT_LIST)
+                       .items.size() == 1;
+        },
+        kShortWait));
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
+}
+
+TEST_F(PortLists, WindowTitleAndAboutEntryOfTheFirstCopy) {
+    OpenDialog();
+    EXPECT_EQ(*backend_.Title(IDD_UPDATER_DIALOG), "Velk KT-73B System v3.00");
+    const auto menu = backend_.SystemMenu(IDD_UPDATER_DIALOG);
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_EQ(menu[1].first, 0x0010u);
+    EXPECT_EQ(menu[1].second, "About KT-73B Updater(&A)...");
+    EXPECT_EQ(Control(IDC_PROGRESS).rangeHigh, 100);
+}
+
+}  // namespace
+}  // namespace kt73b::testing
