@@ -40,6 +40,23 @@ TEST_F(FailurePaths, IdentityTimeOut) {
     ExpectReady();
 }
 
+TEST_F(FailurePaths, IdentityRequestThatCannotBeSentThenNoAnswer) {
+    CreateLogFile();
+    StartDevice();
+    OpenDialog();
+    // Execute, and take the device away before the worker's first send: the worker's first
+    // control call waits for this thread, which removes the device first.
+    dialog_->OnDialogThread([this](ui::WindowHost&) {
+        dialog_->OnExecute();
+        device_.reset();
+    });
+    ASSERT_TRUE(WaitForBoxes(2));
+    ASSERT_TRUE(WaitUntilRestored());
+    EXPECT_EQ(BoxTexts(), (Texts{"Can't open MIDI Out device.", "Time out error(1)"}));
+    EXPECT_EQ(LogTexts(), (Texts{"Midi out error.", "Midi out error."}));
+    ExpectReady();
+}
+
 TEST_F(FailurePaths, IdentityAnsweredWithAFailingStatus) {
     RunFailingUpdate("identity=status:5");
     EXPECT_EQ(LogTexts(), Texts{"Illegal device connected."});
