@@ -30,8 +30,16 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>
         posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
     }
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    // setpriv makes the program end with this process, even when a test crashes or is killed,
+    // so that no server outlives its run (it follows the thread that starts it: the main one).
+    std::vector<std::string> command;
+    const std::string setpriv = FindOnPath("setpriv");
+    if (!setpriv.empty()) {
+        command = {setpriv, "--pdeathsig", "TERM", "--"};
+    }
+    command.insert(command.end(), argv.begin(), argv.end());
     std::vector<char*> args;
-    for (const auto& arg : argv) {
+    for (const auto& arg : command) {
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);

@@ -74,10 +74,10 @@ bool JackClient::Start() {
 }
 
 JackClient::~JackClient() {
-    if (client_ != nullptr) {
-        if (Alive()) {
-            jack_deactivate(client_);
-        }
+    // Once the server has gone, libjack (1.9.21) crashes in jack_client_close: a dead client
+    // is left as it is, a few kilobytes once per lost server.
+    if (client_ != nullptr && Alive()) {
+        jack_deactivate(client_);
         jack_client_close(client_);
     }
     if (reader_.joinable()) {
