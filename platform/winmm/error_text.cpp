@@ -54,7 +54,9 @@ MMRESULT CopyErrorText(MMRESULT code, LPSTR text, UINT capacity) {
     }
     const std::string_view message = TextOf(code);
     const std::size_t length = std::min<std::size_t>(message.size(), capacity - 1);
-    std::memcpy(text, message.data(), length);
+    if (length != 0) {
+        std::memcpy(text, message.data(), length);
+    }
     text[length] = '\0';
     return message.empty() ? MMSYSERR_BADERRNUM : MMSYSERR_NOERROR;
 }
