@@ -1,0 +1,171 @@
+#include "app/cli/cli_options.h"
+
+#include <array>
+#include <set>
+
+#include "app/cli/exit_status.h"
+#include "emulator/fault_script_parser.h"
+#include "emulator/named_fault_scripts.h"
+
+namespace kt73b::cli {
+
+namespace {
+
+enum class OptionId { kHelp, kList, kEmulate, kIn, kOut, kFault };
+
+struct Option {
+    std::string_view name;
+    OptionId id;
+    bool takesValue;
+};
+
+constexpr std::array kOptions = {
+    Option{"--help", OptionId::kHelp, false},       Option{"--list", OptionId::kList, false},
+    Option{"--emulate", OptionId::kEmulate, false}, Option{"--in", OptionId::kIn, true},
+    Option{"--out", OptionId::kOut, true},          Option{"--fault", OptionId::kFault, true},
+};
+
+const Option* FindOption(std::string_view name) {
+    for (const Option& option : kOptions) {
+        if (option.name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+// A fault script's name, or rules in the emulator's syntax; the rules on success.
+bool ResolveFaults(std::string_view value, std::string& rules, std::string& error) {
+    if (const emu::NamedFaultScript* named = emu::FindNamedFaultScript(value)) {
+        rules = named->rules;
+        return true;
+    }
+    emu::FaultScript script;
+    std::string problem;
+    if (!emu::ParseFaultScript(value, script, problem)) {
+        error = "--fault: '" + std::string(value) +
+                "' is neither the name of a fault script (see --help) nor fault rules: " + problem;
+        return false;
+    }
+    rules = value;
+    return true;
+}
+
+bool Apply(const Option& option, std::string_view value, CliOptions& options, std::string& error) {
+    switch (option.id) {
+        case OptionId::kHelp:
+            options.help = true;
+            return true;
+        case OptionId::kList:
+            options.list = true;
+            return true;
+        case OptionId::kEmulate:
+            options.emulate = true;
+            return true;
+        case OptionId::kIn:
+        case OptionId::kOut:
+            if (value.empty()) {
+                error = std::string(option.name) + " needs a port: its position or its name";
+                return false;
+            }
+            (option.id == OptionId::kIn ? options.in : options.out) = std::string(value);
+            return true;
+        case OptionId::kFault:
+            return ResolveFaults(value, options.faultRules, error);
+    }
+    return false;
+}
+
+// The names, as many to a line as fit in 79 columns.
+std::string FaultScriptNames() {
+    constexpr std::size_t kWidth = 79;
+    std::string text;
+    std::string line = " ";
+    for (const emu::NamedFaultScript& script : emu::NamedFaultScripts()) {
+        if (line.size() + 1 + script.name.size() > kWidth) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += " " + std::string(script.name);
+    }
+    return text + line + "\n";
+}
+
+}  // namespace
+
+bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options,
+                     std::string& error) {
+    std::set<OptionId> seen;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view word = args[i];
+        std::string_view value;
+        bool inlineValue = false;
+        if (const auto equals = word.find('='); word.starts_with("--") && equals != word.npos) {
+            value = word.substr(equals + 1);
+            word = word.substr(0, equals);
+            inlineValue = true;
+        }
+        const Option* option = FindOption(word);
+        if (option == nullptr) {
+            error = word.starts_with("-")
+                        ? "unknown option '" + std::string(word) + "'"
+                        : "unexpected argument '" + std::string(word) + "': options start with --";
+            return false;
+        }
+        if (!seen.insert(option->id).second) {
+            error = std::string(word) + " is given more than once";
+            return false;
+        }
+        if (option->takesValue && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = std::string(word) + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        } else if (!option->takesValue && inlineValue) {
+            error = std::string(word) + " takes no value";
+            return false;
+        }
+        if (!Apply(*option, value, options, error))
+            return false;
+    }
+    if (!options.faultRules.empty() && !options.emulate) {
+        error = "--fault is for the emulated device: add --emulate";
+        return false;
+    }
+    return true;
+}
+
+std::string CliHelpText() {
+    std::string text =
+        "Usage: kt73b-update [--in PORT] [--out PORT]\n"
+        "       kt73b-update --emulate [--fault SCRIPT]\n"
+        "       kt73b-update --list [--emulate]\n"
+        "Updates the firmware of a KT-73B connected over MIDI with the firmware this program\n"
+        "carries: the same update, texts and diagnostic log as the dialog program. Start the\n"
+        "device in its firmware update mode first.\n"
+        "\n"
+        "Options:\n"
+        "  --list          print the MIDI input and output devices with their positions, and\n"
+        "                  mark the ones an update would use; then exit\n"
+        "  --in PORT       the MIDI input the device answers on: its position in --list or its\n"
+        "                  exact name (digits alone are a position); default: the port whose\n"
+        "                  name is one of the device's known names, as the dialog pre-selects it\n"
+        "  --out PORT      the MIDI output that reaches the device, chosen the same way\n"
+        "  --emulate       update the emulated KT-73B built into this program instead of a\n"
+        "                  device; its ports are chosen unless --in or --out say otherwise\n"
+        "  --fault SCRIPT  with --emulate: the emulated device fails (or recovers) as SCRIPT\n"
+        "                  says: one of the names below, or fault rules as kt73b-emulator takes\n"
+        "  --help          show this text and exit\n"
+        "\n"
+        "Progress goes to standard output: one line redrawn in place on a terminal, plain\n"
+        "lines otherwise. Failures go to standard error and, when a file TEST_LOG.txt exists in\n"
+        "the current directory, to that file. Ctrl-C stops the update at its next wait.\n"
+        "\n"
+        "Fault scripts (kt73b-emulator --list-fault-scripts says what each does):\n";
+    text += FaultScriptNames();
+    text += "\nExit status:\n";
+    text += ExitStatusHelp();
+    return text;
+}
+
+}  // namespace kt73b::cli

@@ -1,0 +1,270 @@
+// kt73b-update's session driving the real dialog on the terminal back end, against the emulated
+// device in this process (the only device: the real providers are left out), with shortened
+// time-outs and no link or device time.
+#include "app/cli/update_session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/append_log.h"
+#include "app/model_byte.h"
+#include "app/updater_dialog.h"
+#include "emulator/fault_script_parser.h"
+#include "emulator/image_check.h"
+#include "emulator/loopback/loopback_emulator.h"
+#include "emulator/named_fault_scripts.h"
+#include "engine/image_set.h"
+#include "platform/ui/terminal/terminal_backend.h"
+#include "platform/winmm/device_catalog.h"
+#include "platform/winmm/loopback/loopback_provider.h"
+
+namespace kt73b::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+UpdateTimings ShortTimings() {
+    UpdateTimings timings;
+    timings.identityTimeout = 400ms;
+    timings.eraseTimeout = 400ms;
+    timings.writeTimeout = 150ms;
+    timings.finishTimeout = 400ms;
+    timings.retryPause = 2ms;
+    timings.updateModePause = 2ms;
+    timings.tickPeriodMs = 2;
+    return timings;
+}
+
+CivilTime FixedUtc() {
+    return {2017, 2, 23, 6, 24, 50};
+}
+
+class SessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previousDirectory_ = fs::current_path();
+        scratch_ = fs::temp_directory_path() /
+                   ("kt73b-cli-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        fs::current_path(scratch_);
+        SetLogClock(&FixedUtc);
+        SetModelByte(0x57);
+        SetHostIdentityFamily(0);
+        winmm::SetProvidersForTesting({&winmm::LoopbackProvider::Instance()});
+    }
+    void TearDown() override {
+        device_.reset();
+        winmm::SetProvidersForTesting(winmm::DefaultProviders());
+        SetLogClock(nullptr);
+        fs::current_path(previousDirectory_);
+        fs::remove_all(scratch_);
+    }
+
+    void StartDevice(std::string_view faults = "", const std::string& name = "VELK KT Series") {
+        emu::EmulatorSettings settings;
+        settings.link.bytesPerSecond = 0;
+        settings.link.latency = emu::Micros{0};
+        settings.device.commandTime = emu::Micros{0};
+        settings.device.eraseTimePerBlock = emu::Micros{0};
+        settings.device.writeTime = emu::Micros{0};
+        std::string error;
+        ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
+        device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
+    }
+
+    // Runs the dialog with the session until the session ends it; returns the exit status.
+    ExitStatus Run(SessionSettings settings) {
+        SessionOutput output{[this](std::string_view text) { OnOut(text); },
+                             [this](std::string_view text) { err_ += text; }};
+        UpdateSession session(std::move(settings), std::move(output));
+        ui::TerminalBackend backend(session);
+        backend_ = &backend;
+        ui::SetBackend(&backend);
+        {
+            CTn8UpdatorDlg dialog(1, ShortTimings());
+            dialog.DoModal();
+        }
+        ui::SetBackend(nullptr);
+        backend_ = nullptr;
+        return session.Outcome();
+    }
+
+    // Runs on the dialog's thread, like every output of the session.
+    void OnOut(std::string_view text) {
+        out_ += text;
+        if (!interruptAt_.empty() && out_.find(interruptAt_) != std::string::npos) {
+            interruptAt_.clear();
+            backend_->Interrupt();
+        }
+    }
+
+    std::uint32_t Requests(emu::RequestKind kind) {
+        std::uint32_t count = 0;
+        device_->WithEmulator(
+            [&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
+        return count;
+    }
+
+    std::string LogFile() const {
+        std::ifstream in(kLogFileName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::unique_ptr<emu::LoopbackEmulator> device_;
+    ui::TerminalBackend* backend_ = nullptr;
+    std::string out_;
+    std::string err_;
+    std::string interruptAt_;  // Ctrl-C as soon as the progress shows this text
+
+  private:
+    fs::path previousDirectory_;
+    fs::path scratch_;
+};
+
+TEST_F(SessionTest, ACompletedUpdateExitsWithZeroAndShowsEachStep) {
+    StartDevice();
+    std::ofstream(kLogFileName).flush();
+    EXPECT_EQ(Run({.emulatedDevice = true}), ExitStatus::kCompleted) << out_ << err_;
+
+    EXPECT_EQ(err_, "");
+    EXPECT_EQ(LogFile(), "");
+    std::string difference;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
+    });
+    EXPECT_EQ(difference, "");
+    EXPECT_EQ(Requests(emu::RequestKind::kFinish), 1u);
+    for (const char* line :
+         {"Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\".\n",
+          "[1/6] Erasing Flash memory.  (0/3804 KiB)\n", "[3/6] Data transmit  0 / 262144  (",
+          "[5/6] Data transmit  2621440 / 2912256  (",
+          "[6/6] Version update completed.  (3804/3804 KiB)\n"}) {
+        EXPECT_NE(out_.find(line), std::string::npos) << line << "\n" << out_;
+    }
+}
+
+struct FailureCase {
+    std::string_view script;  // a named fault script
+    ExitStatus status;
+    std::string_view box;
+    std::string_view logText;  // the last log line's text; empty when none is written
+};
+
+class SessionFailure : public SessionTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SessionFailure, EndsWithTheStatusOfItsMessageBox) {
+    const FailureCase& failure = GetParam();
+    const emu::NamedFaultScript* script = emu::FindNamedFaultScript(failure.script);
+    ASSERT_NE(script, nullptr);
+    StartDevice(script->rules);
+    std::ofstream(kLogFileName).flush();
+    EXPECT_EQ(Run({.emulatedDevice = true}), failure.status) << out_ << err_;
+    EXPECT_EQ(err_, "kt73b-update: Error: " + std::string(failure.box) +
+                        "\nkt73b-update: " + std::string(InfoFor(failure.status).nextStep) + "\n");
+    EXPECT_EQ(out_.find("Version update completed."), std::string::npos);
+    const std::string log = LogFile();
+    if (failure.logText.empty()) {
+        EXPECT_EQ(log, "");
+    } else {
+        EXPECT_TRUE(log.ends_with("     " + std::string(failure.logText) + "\r\n")) << log;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FaultScripts, SessionFailure,
+    ::testing::Values(
+        FailureCase{"not-in-update-mode", ExitStatus::kNotInUpdateMode,
+                    "Please use the firmware update mode.", "Please use the firmware update mode."},
+        FailureCase{"illegal-model", ExitStatus::kIllegalDevice, "Illegal device connected.",
+                    "Illegal device connected."},
+        FailureCase{"identity-timeout", ExitStatus::kIdentityTimeOut, "Time out error(1)",
+                    "Midi out error."},
+        FailureCase{"erase-timeout", ExitStatus::kEraseTimeOut, "Time out error(3)",
+                    "(Erase)Time Out Error."},
+        FailureCase{"erase-refused", ExitStatus::kTransferError, "Transfer error occurred.",
+                    "(Erase)Time Out Error."},
+        FailureCase{"write-timeout", ExitStatus::kWriteTimeOut, "Time out error(2)",
+                    "(Write)Time Out Error."},
+        FailureCase{"finish-timeout", ExitStatus::kTransferError, "Transfer error occurred.", ""}),
+    [](const auto& test) {
+        std::string name(test.param.script);
+        std::erase(name, '-');
+        return name;
+    });
+
+TEST_F(SessionTest, CtrlCEndsARunThatWaitsWithoutLimit) {
+    StartDevice("update-mode=ignore");
+    interruptAt_ = "Erasing Flash memory.";
+    EXPECT_EQ(Run({.emulatedDevice = true}), ExitStatus::kInterrupted) << out_ << err_;
+    EXPECT_EQ(err_,
+              "kt73b-update: interrupted.\n"
+              "kt73b-update: The update did not complete: run it again before using the "
+              "device.\n");
+    EXPECT_EQ(Requests(emu::RequestKind::kUpdateMode), 1u);
+    EXPECT_EQ(Requests(emu::RequestKind::kErase), 0u);
+}
+
+TEST_F(SessionTest, APortOpenedElsewhereIsReportedAsTheDialogReportsIt) {
+    StartDevice();
+    HMIDIOUT held = nullptr;
+    ASSERT_EQ(midiOutOpen(&held, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    EXPECT_EQ(Run({.emulatedDevice = true}), ExitStatus::kCantOpenMidiOut) << out_ << err_;
+    midiOutClose(held);
+    EXPECT_TRUE(err_.starts_with("kt73b-update: Error: Can't open MIDI Out device.\n")) << err_;
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 0u);
+}
+
+TEST_F(SessionTest, WithoutNamesTheDialogsPreSelectionChoosesThePorts) {
+    StartDevice("update-mode=status:11");
+    EXPECT_EQ(Run({}), ExitStatus::kNotInUpdateMode) << out_ << err_;
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
+}
+
+TEST_F(SessionTest, NoPortWithTheDevicesNamesStartsNothing) {
+    StartDevice("", "Some Synth");
+    EXPECT_EQ(Run({}), ExitStatus::kNoSuchPort) << out_ << err_;
+    EXPECT_EQ(err_,
+              "kt73b-update: no MIDI output has a name the KT-73B's ports have. The MIDI outputs "
+              "are:\n  0  Some Synth\nChoose one with --out, by its position or its exact name.\n");
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 0u);
+}
+
+TEST_F(SessionTest, NamedPortsAreUsedAndAnUnknownNameStartsNothing) {
+    StartDevice("update-mode=status:11", "Some Synth");
+    EXPECT_EQ(Run({.in = "0", .out = "Some Synth"}), ExitStatus::kNotInUpdateMode) << err_;
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
+
+    err_.clear();
+    EXPECT_EQ(Run({.in = "Some Synth", .out = "VELK KT Series"}), ExitStatus::kNoSuchPort);
+    EXPECT_NE(err_.find("no MIDI output is named \"VELK KT Series\""), std::string::npos) << err_;
+    EXPECT_NE(err_.find("  0  Some Synth\n"), std::string::npos) << err_;
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
+}
+
+TEST_F(SessionTest, NoDevicesAtAllSaysSoAndStartsNothing) {
+    winmm::SetProvidersForTesting({});
+    EXPECT_EQ(Run({}), ExitStatus::kNoSuchPort);
+    EXPECT_TRUE(err_.starts_with("kt73b-update: no MIDI devices were found")) << err_;
+    EXPECT_EQ(out_, "");
+}
+
+TEST_F(SessionTest, ListShowsBothListsAndTheDefaultsAndStartsNothing) {
+    StartDevice("", "Some Synth");
+    auto second = std::make_unique<emu::LoopbackEmulator>(emu::EmulatorSettings{});
+    EXPECT_EQ(Run({.listOnly = true}), ExitStatus::kCompleted);
+    EXPECT_EQ(out_,
+              "MIDI IN\n  0  Some Synth\n  1  VELK KT Series  (default)\n"
+              "MIDI OUT\n  0  Some Synth\n  1  VELK KT Series  (default)\n");
+    EXPECT_EQ(err_, "");
+    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 0u);
+}
+
+}  // namespace
+}  // namespace kt73b::cli
