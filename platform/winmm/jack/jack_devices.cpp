@@ -34,11 +34,12 @@ JackProvider& JackProvider::Instance() {
 
 std::shared_ptr<JackClient> JackProvider::Client() {
     std::lock_guard lock(mutex_);
-    if (client_ == nullptr || !client_->Alive()) {
-        client_.reset();
-        client_ = JackClient::Open(config_);
+    auto client = client_.lock();
+    if (client == nullptr || !client->Alive()) {
+        client = JackClient::Open(config_);
+        client_ = client;
     }
-    return client_;
+    return client;
 }
 
 std::vector<PortDescriptor> JackProvider::List(unsigned long flags) {

@@ -1,5 +1,6 @@
 // The JACK provider: every MIDI port of other clients on the running server, reached through the
-// layer's own client, which is opened on first use and again after the server went away.
+// layer's own client. The client lives while a listing or an open device uses it, so no client
+// of ours is left on a server that goes away while nothing is open.
 #pragma once
 
 #include <memory>
@@ -25,13 +26,13 @@ class JackProvider final : public Provider {
                         std::unique_ptr<OutputConnection>* connection) override;
 
   private:
-    // The live client, opening one if there is none; null when no server runs.
+    // The live client, opening one if none is in use; null when no server runs.
     std::shared_ptr<JackClient> Client();
     std::vector<PortDescriptor> List(unsigned long flags);
 
     JackConfig config_;
     std::mutex mutex_;
-    std::shared_ptr<JackClient> client_;  // under mutex_; connections share it
+    std::weak_ptr<JackClient> client_;  // under mutex_; listings and connections own it
 };
 
 // The names of one direction's ports (full "client:port" names): a client's name when it has
