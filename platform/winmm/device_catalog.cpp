@@ -3,10 +3,7 @@
 #include <array>
 #include <mutex>
 
-#include "platform/winmm/alsa/alsa_provider.h"
 #include "platform/winmm/device_names.h"
-#include "platform/winmm/jack/jack_provider.h"
-#include "platform/winmm/loopback/loopback_provider.h"
 
 namespace kt73b::winmm {
 namespace {
@@ -48,10 +45,6 @@ void TakeList(Catalog& catalog, Direction direction) {
 }
 
 }  // namespace
-
-std::vector<Provider*> DefaultProviders() {
-    return {&AlsaProvider::Instance(), &JackProvider::Instance(), &LoopbackProvider::Instance()};
-}
 
 void SetProvidersForTesting(std::vector<Provider*> providers) {
     auto& catalog = TheCatalog();

@@ -5,8 +5,10 @@
 
 #ifdef _WIN32
 
-#include <windows.h>
-// windows.h must come first.
+// The basic types and <mmsystem.h> only: <windows.h> would also define macros such as LoadString
+// and SetWindowText, which rename the dialog framework's functions of the same names.
+#include <windef.h>
+// windef.h must come first.
 #include <mmsystem.h>
 
 #else

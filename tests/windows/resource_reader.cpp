@@ -1,0 +1,221 @@
+#include "tests/windows/resource_reader.h"
+
+#include <cstring>
+
+namespace kt73b::testing {
+
+namespace {
+
+// Reads little-endian fields from a resource; once a read would pass the end, every later read
+// fails and the reader reports it.
+class Reader {
+  public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    bool ok() const { return ok_; }
+
+    template <class T>
+    T Read() {
+        T value{};
+        if (!Take(sizeof value))
+            return value;
+        std::memcpy(&value, bytes_.data() + offset_ - sizeof value, sizeof value);
+        return value;
+    }
+
+    std::string ReadWideString() {
+        std::u16string wide;
+        for (char16_t c = Read<char16_t>(); ok_ && c != 0; c = Read<char16_t>())
+            wide.push_back(c);
+        return Narrow(wide);
+    }
+
+    NameOrOrdinal ReadNameOrOrdinal() {
+        NameOrOrdinal field;
+        if (Peek16() == 0xFFFF) {
+            Read<std::uint16_t>();
+            field.ordinal = Read<std::uint16_t>();
+        } else {
+            field.name = ReadWideString();
+        }
+        return field;
+    }
+
+    void AlignTo(std::size_t boundary) { Take((boundary - offset_ % boundary) % boundary); }
+
+    void Skip(std::size_t count) { Take(count); }
+
+    static std::string Narrow(const std::u16string& wide) {
+        if (wide.empty())
+            return {};
+        const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
+        const int wideLength = static_cast<int>(wide.size());
+        const int length =
+            WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+        std::string narrow(static_cast<std::size_t>(length), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, narrow.data(), length, nullptr, nullptr);
+        return narrow;
+    }
+
+  private:
+    bool Take(std::size_t count) {
+        if (!ok_ || count > bytes_.size() - offset_) {
+            ok_ = false;
+            return false;
+        }
+        offset_ += count;
+        return true;
+    }
+
+    std::uint16_t Peek16() const {
+        if (!ok_ || bytes_.size() - offset_ < 2)
+            return 0;
+        return static_cast<std::uint16_t>(bytes_[offset_] | bytes_[offset_ + 1] << 8);
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    std::size_t offset_ = 0;
+    bool ok_ = true;
+};
+
+ControlResource ReadControl(Reader& in) {
+    in.AlignTo(4);
+    ControlResource control{};
+    control.helpId = in.Read<std::uint32_t>();
+    control.extendedStyle = in.Read<std::uint32_t>();
+    control.style = in.Read<std::uint32_t>();
+    control.x = in.Read<std::int16_t>();
+    control.y = in.Read<std::int16_t>();
+    control.width = in.Read<std::int16_t>();
+    control.height = in.Read<std::int16_t>();
+    control.id = in.Read<std::int32_t>();
+    control.className = in.ReadNameOrOrdinal();
+    control.text = in.ReadNameOrOrdinal();
+    control.extraBytes = in.Read<std::uint16_t>();
+    in.Skip(control.extraBytes);
+    return control;
+}
+
+constexpr DWORD kSetFont = 0x40;  // DS_SETFONT: the template carries a font
+constexpr std::uint16_t kExtendedSignature = 0xFFFF;
+
+}  // namespace
+
+std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name,
+                                            WORD language) {
+    HRSRC found = FindResourceExA(module, type, name, language);
+    if (found == nullptr)
+        return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr)
+        return {};
+    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
+}
+
+std::vector<WORD> ResourceLanguages(HMODULE module, LPCSTR type, LPCSTR name) {
+    std::vector<WORD> languages;
+    EnumResourceLanguagesA(
+        module, type, name,
+        [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) -> BOOL {
+            reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
+}
+
+std::vector<int> ResourceIds(HMODULE module, LPCSTR type) {
+    std::vector<int> ids;
+    EnumResourceNamesA(
+        module, type,
+        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
+            auto* list = reinterpret_cast<std::vector<int>*>(found);
+            list->push_back(IS_INTRESOURCE(name) ? static_cast<int>(LOWORD(name)) : -1);
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
+}
+
+std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
+    Reader in(bytes);
+    DialogResource dialog{};
+    dialog.version = in.Read<std::uint16_t>();
+    dialog.signature = in.Read<std::uint16_t>();
+    if (dialog.version != 1 || dialog.signature != kExtendedSignature)
+        return std::nullopt;
+    dialog.helpId = in.Read<std::uint32_t>();
+    dialog.extendedStyle = in.Read<std::uint32_t>();
+    dialog.style = in.Read<std::uint32_t>();
+    const auto controlCount = in.Read<std::uint16_t>();
+    dialog.x = in.Read<std::int16_t>();
+    dialog.y = in.Read<std::int16_t>();
+    dialog.width = in.Read<std::int16_t>();
+    dialog.height = in.Read<std::int16_t>();
+    dialog.menu = in.ReadNameOrOrdinal();
+    dialog.windowClass = in.ReadNameOrOrdinal();
+    dialog.caption = in.ReadWideString();
+    if ((dialog.style & kSetFont) != 0) {
+        dialog.fontPoints = in.Read<std::uint16_t>();
+        dialog.fontWeight = in.Read<std::uint16_t>();
+        dialog.fontItalic = in.Read<std::uint8_t>();
+        dialog.fontCharset = in.Read<std::uint8_t>();
+        dialog.fontName = in.ReadWideString();
+    }
+    for (int i = 0; i < controlCount && in.ok(); ++i)
+        dialog.controls.push_back(ReadControl(in));
+    if (!in.ok())
+        return std::nullopt;
+    return dialog;
+}
+
+std::optional<std::vector<std::string>> ReadStringBlock(std::span<const std::uint8_t> bytes) {
+    Reader in(bytes);
+    std::vector<std::string> strings;
+    for (int i = 0; i < 16; ++i) {
+        const auto length = in.Read<std::uint16_t>();
+        std::u16string wide;
+        for (int c = 0; c < length && in.ok(); ++c)
+            wide.push_back(in.Read<char16_t>());
+        strings.push_back(Reader::Narrow(wide));
+    }
+    if (!in.ok())
+        return std::nullopt;
+    return strings;
+}
+
+std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::uint8_t> bytes) {
+    Reader in(bytes);
+    const auto reserved = in.Read<std::uint16_t>();
+    const auto type = in.Read<std::uint16_t>();
+    const auto count = in.Read<std::uint16_t>();
+    if (reserved != 0 || type != 1)
+        return std::nullopt;
+    std::vector<IconGroupEntry> entries;
+    for (int i = 0; i < count && in.ok(); ++i) {
+        IconGroupEntry entry{};
+        entry.width = in.Read<std::uint8_t>();
+        entry.height = in.Read<std::uint8_t>();
+        entry.colorCount = in.Read<std::uint8_t>();
+        in.Read<std::uint8_t>();
+        entry.planes = in.Read<std::uint16_t>();
+        entry.bitCount = in.Read<std::uint16_t>();
+        entry.bytes = in.Read<std::uint32_t>();
+        entry.iconId = in.Read<std::uint16_t>();
+        entries.push_back(entry);
+    }
+    if (!in.ok())
+        return std::nullopt;
+    return entries;
+}
+
+std::string PredefinedClassName(int ordinal) {
+    static constexpr const char* kNames[] = {"BUTTON",  "EDIT",      "STATIC",
+                                             "LISTBOX", "SCROLLBAR", "COMBOBOX"};
+    if (ordinal < 0x80 || ordinal > 0x85)
+        return {};
+    return kNames[ordinal - 0x80];
+}
+
+}  // namespace kt73b::testing
