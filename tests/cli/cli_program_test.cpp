@@ -1,0 +1,152 @@
+// kt73b-update as a program: what it says and exits with for a wrong command line, a port that
+// is not there, no devices at all, a device that is not in its update mode, and Ctrl-C.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "tests/emulator/child_process.h"
+
+namespace kt73b::cli {
+namespace {
+
+using emu::testing::ChildProcess;
+using emu::testing::ReadFile;
+using emu::testing::TempDir;
+using namespace std::chrono_literals;
+
+// Bounds for a program that answers at once; generous for a loaded 2-core machine.
+constexpr auto kProgramLimit = 30s;
+constexpr auto kOutputPoll = 20ms;
+
+struct Result {
+    std::optional<int> status;
+    std::string output;  // standard output and standard error, as they came
+};
+
+class CliProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(dir_.Path().empty());
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());  // where the program looks for its log
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
+        args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
+        return ChildProcess::Start(args, OutputFile());
+    }
+
+    Result Run(std::vector<std::string> args) {
+        auto program = Start(std::move(args));
+        if (!program)
+            return {std::nullopt, "the program could not be started"};
+        const auto status = program->WaitForExit(kProgramLimit);
+        return {status, ReadFile(OutputFile())};
+    }
+
+    // Polls the program's output until it holds `text`, bounded.
+    bool WaitForOutput(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + kProgramLimit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (ReadFile(OutputFile()).find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(kOutputPoll);
+        }
+        return false;
+    }
+
+    std::string OutputFile() const { return dir_.Path() + "/output.txt"; }
+
+    TempDir dir_;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+bool Has(const std::string& output, const std::string& text) {
+    return output.find(text) != std::string::npos;
+}
+
+TEST_F(CliProgram, AWrongCommandLineIsRefusedWithUsageStatus) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--in"}, {"--port", "1"}, {"now"}, {"--fault", "identity-timeout"}}) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.status, 2) << args[0] << "\n" << result.output;
+        EXPECT_TRUE(Has(result.output, "Try 'kt73b-update --help'.")) << result.output;
+        EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
+    }
+}
+
+TEST_F(CliProgram, HelpDocumentsTheExitStatuses) {
+    const Result result = Run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(Has(result.output, "Exit status:\n    0  \"Version update completed.\""))
+        << result.output;
+    EXPECT_TRUE(Has(result.output, "  130  interrupted")) << result.output;
+}
+
+TEST_F(CliProgram, AnUnknownPortNameNamesTheDevicesAndStartsNothing) {
+    const Result result = Run({"--emulate", "--out", "No Such Port"});
+    EXPECT_EQ(result.status, 3) << result.output;
+    EXPECT_TRUE(Has(result.output,
+                    "no MIDI output is named \"No Such Port\". The MIDI outputs "
+                    "are:\n"))
+        << result.output;
+    EXPECT_TRUE(Has(result.output, "VELK KT Series\n")) << result.output;
+    EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
+}
+
+TEST_F(CliProgram, ListShowsTheEmulatedDeviceAsTheDefault) {
+    const Result result = Run({"--list", "--emulate"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(Has(result.output, "MIDI IN\n")) << result.output;
+    EXPECT_TRUE(Has(result.output, "MIDI OUT\n")) << result.output;
+    EXPECT_TRUE(Has(result.output, "  VELK KT Series  (default)\n")) << result.output;
+}
+
+TEST_F(CliProgram, NoDevicesAtAllIsAFailureThatSaysWhatToDo) {
+    // No JACK server by this name runs; the machine may still have ALSA devices.
+    setenv("JACK_DEFAULT_SERVER", ("kt73b-no-server-" + std::to_string(getpid())).c_str(), 1);
+    const Result list = Run({"--list"});
+    ASSERT_EQ(list.status, 0) << list.output;
+    if (list.output != "MIDI IN\n  (none)\nMIDI OUT\n  (none)\n")
+        GTEST_SKIP() << "this machine has MIDI devices of its own:\n" << list.output;
+
+    const Result result = Run({});
+    EXPECT_EQ(result.status, 3) << result.output;
+    EXPECT_TRUE(Has(result.output, "kt73b-update: no MIDI devices were found")) << result.output;
+    EXPECT_TRUE(Has(result.output, "--emulate")) << result.output;
+}
+
+TEST_F(CliProgram, ADeviceNotInUpdateModeIsReportedLoggedAndGetsItsStatus) {
+    std::ofstream("TEST_LOG.txt").flush();
+    const Result result = Run({"--emulate", "--fault", "not-in-update-mode"});
+    EXPECT_EQ(result.status, 8) << result.output;
+    // The status line of the update-mode wait, then the message box as an error line.
+    EXPECT_TRUE(Has(result.output, "[0/6] Erasing Flash memory.")) << result.output;
+    EXPECT_TRUE(Has(result.output, "kt73b-update: Error: Please use the firmware update mode.\n"))
+        << result.output;
+    const std::string log = ReadFile(dir_.Path() + "/TEST_LOG.txt");
+    EXPECT_TRUE(std::regex_match(log, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d     )"
+                                                 R"(Please use the firmware update mode\.\r\n)")))
+        << log;
+}
+
+TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
+    auto program = Start({"--emulate", "--fault", "update-mode-silent"});
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(WaitForOutput("Erasing Flash memory.")) << ReadFile(OutputFile());
+    program->Signal(SIGINT);
+    EXPECT_EQ(program->WaitForExit(kProgramLimit), 130) << ReadFile(OutputFile());
+    EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
+}
+
+}  // namespace
+}  // namespace kt73b::cli

@@ -1,0 +1,121 @@
+// An update across two processes over a JACK server of the test's own: kt73b-emulator on one
+// side, kt73b-update on the other, each with the real JACK provider and the update's own timings.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/emulator/child_process.h"
+#include "tests/emulator/jack_server.h"
+
+namespace kt73b::cli {
+namespace {
+
+using emu::testing::ChildProcess;
+using emu::testing::JackServer;
+using emu::testing::ReadFile;
+using emu::testing::TempDir;
+using namespace std::chrono_literals;
+
+// A whole update takes about 1,902 ticks of 50 ms; the bound leaves room for a loaded machine.
+constexpr auto kUpdateLimit = 240s;
+constexpr auto kStartLimit = 20s;
+constexpr auto kPoll = 20ms;
+
+class JackUpdate : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(dir_.Path().empty());
+        std::string error;
+        ASSERT_TRUE(server_.Start(dir_.Path() + "/jackd.log", error)) << error;
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());
+        std::ofstream("TEST_LOG.txt").flush();
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    // The emulator as fast as it goes: no link, command, erase or write time.
+    void StartEmulator(std::vector<std::string> options) {
+        std::vector<std::string> args = {KT73B_EMULATOR_PROGRAM, "--command-time=0",
+                                         "--erase-time=0",       "--write-time=0",
+                                         "--link-rate=0",        "--link-latency=0"};
+        args.insert(args.end(), options.begin(), options.end());
+        emulator_ = ChildProcess::Start(args, EmulatorLog());
+        ASSERT_TRUE(emulator_);
+        // Its ports exist once it has said where it is.
+        const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+        while (ReadFile(EmulatorLog()).find(" on JACK as ") == std::string::npos) {
+            ASSERT_TRUE(emulator_->Running()) << Diagnostics();
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << Diagnostics();
+            std::this_thread::sleep_for(kPoll);
+        }
+    }
+
+    std::optional<int> RunUpdater() {
+        const auto started = std::chrono::steady_clock::now();
+        auto updater = ChildProcess::Start({KT73B_UPDATE_PROGRAM}, UpdaterLog());
+        if (!updater)
+            return std::nullopt;
+        const std::optional<int> status = updater->WaitForExit(kUpdateLimit);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        std::printf("kt73b-update ran for %.1f s\n", took.count());
+        return status;
+    }
+
+    std::string EmulatorLog() const { return dir_.Path() + "/emulator.log"; }
+    std::string UpdaterLog() const { return dir_.Path() + "/update.log"; }
+    std::string TestLog() const { return ReadFile(dir_.Path() + "/TEST_LOG.txt"); }
+    // A lost message after a JACK xrun shows in the server's log.
+    std::string Diagnostics() const {
+        return "kt73b-update:\n" + ReadFile(UpdaterLog()) + "kt73b-emulator:\n" +
+               ReadFile(EmulatorLog()) + "jackd:\n" + ReadFile(dir_.Path() + "/jackd.log");
+    }
+
+    TempDir dir_;
+    JackServer server_;
+    std::unique_ptr<ChildProcess> emulator_;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(JackUpdate, ACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    StartEmulator({"--once"});
+    EXPECT_EQ(RunUpdater(), 0) << Diagnostics();
+    EXPECT_EQ(emulator_->WaitForExit(kStartLimit), 0) << Diagnostics();
+
+    EXPECT_NE(ReadFile(EmulatorLog()).find("the update finished and the flash equals the images"),
+              std::string::npos)
+        << Diagnostics();
+    const std::string output = ReadFile(UpdaterLog());
+    // Found by the dialog's pre-selection: the emulator's JACK client has the device's name.
+    EXPECT_NE(output.find("Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT "
+                          "Series\"."),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("[6/6] Version update completed.  (3804/3804 KiB)\n"), std::string::npos)
+        << output;
+    EXPECT_EQ(TestLog(), "");
+}
+
+TEST_F(JackUpdate, ADeviceNotInUpdateModeIsReportedAndLogged) {
+    StartEmulator({"--not-in-update-mode"});
+    EXPECT_EQ(RunUpdater(), 8) << Diagnostics();
+    EXPECT_NE(ReadFile(UpdaterLog())
+                  .find("kt73b-update: Error: Please use the firmware update "
+                        "mode.\n"),
+              std::string::npos)
+        << Diagnostics();
+    const std::string log = TestLog();
+    EXPECT_TRUE(log.ends_with("     Please use the firmware update mode.\r\n")) << log;
+    EXPECT_EQ(log.find('\n'), log.size() - 1) << log;  // one line
+
+    emulator_->Signal(SIGTERM);
+    EXPECT_EQ(emulator_->WaitForExit(kStartLimit), 0) << Diagnostics();
+}
+
+}  // namespace
+}  // namespace kt73b::cli
