@@ -37,6 +37,21 @@ bool PollUntil(Done done, std::chrono::milliseconds timeout) {
     return true;
 }
 
+// A running server may answer a new client with a communication error while another server
+// of the same user starts or stops (they share one registry): that is tried again, briefly. No
+// server at all fails at once.
+jack_client_t* OpenClient(const char* name) {
+    constexpr int kAttempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open(name, JackNoStartServer, &status);
+        if (client != nullptr || (status & JackServerError) == 0 || attempt == kAttempts) {
+            return client;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 }  // namespace
 
 JackClient::JackClient(const JackConfig& config)
@@ -54,8 +69,7 @@ std::shared_ptr<JackClient> JackClient::Open(const JackConfig& config) {
 }
 
 bool JackClient::Start() {
-    jack_status_t status{};
-    client_ = jack_client_open(config_.client_name, JackNoStartServer, &status);
+    client_ = OpenClient(config_.client_name);
     if (client_ == nullptr) {
         return false;
     }
