@@ -23,10 +23,11 @@ CivilTime FixedUtc() {
 
 UpdateTimings FastTimings() {
     UpdateTimings timings;
-    timings.identityTimeout = 400ms;
-    timings.eraseTimeout = 400ms;
-    timings.writeTimeout = 150ms;
-    timings.finishTimeout = 400ms;
+    // Long enough that a loaded machine (sanitizers, parallel tests) never times out by itself.
+    timings.identityTimeout = 1500ms;
+    timings.eraseTimeout = 1500ms;
+    timings.writeTimeout = 300ms;
+    timings.finishTimeout = 1500ms;
     timings.retryPause = 2ms;
     timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
