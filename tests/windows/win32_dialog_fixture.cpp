@@ -1,0 +1,131 @@
+#include "tests/windows/win32_dialog_fixture.h"
+
+#include "app/append_log.h"
+#include "app/model_byte.h"
+#include "emulator/fault_script_parser.h"
+#include "emulator/image_check.h"
+#include "engine/image_set.h"
+
+namespace kt73b::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+CivilTime FixedUtc() {
+    return {2017, 2, 23, 6, 24, 50};
+}
+}  // namespace
+
+UpdateTimings FastTimings() {
+    UpdateTimings timings;
+    timings.identityTimeout = 400ms;
+    timings.eraseTimeout = 400ms;
+    timings.writeTimeout = 150ms;
+    timings.finishTimeout = 400ms;
+    timings.retryPause = 2ms;
+    timings.updateModePause = 2ms;
+    timings.tickPeriodMs = 2;
+    return timings;
+}
+
+Win32DialogTest::Win32DialogTest() : backend_(GetModuleHandleA(nullptr)) {}
+
+void Win32DialogTest::SetUp() {
+    if (!CanCreateWindows())
+        GTEST_SKIP() << "Wine has no display here: run the tests under xvfb-run";
+    ASSERT_TRUE(ui::Win32Backend::InitCommonControls());
+    previousDirectory_ = fs::current_path();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ = fs::temp_directory_path() /
+               ("kt73b-win32-" + std::to_string(GetCurrentProcessId()) + "-" + test->name());
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_);
+    fs::current_path(scratch_);
+    SetLogClock(&FixedUtc);
+    ui::SetBackend(&backend_);
+    SetModelByte(0x57);  // one per process: every test starts as a fresh process would
+    SetHostIdentityFamily(0);
+}
+
+void Win32DialogTest::TearDown() {
+    CloseDialog();
+    device_.reset();
+    ui::SetBackend(nullptr);
+    SetLogClock(nullptr);
+    if (!previousDirectory_.empty()) {
+        fs::current_path(previousDirectory_);
+        std::error_code ignored;
+        fs::remove_all(scratch_, ignored);
+    }
+}
+
+void Win32DialogTest::StartDevice(const std::string& faults, const std::string& name) {
+    emu::EmulatorSettings settings;
+    settings.link.bytesPerSecond = 0;
+    settings.link.latency = emu::Micros{0};
+    settings.device.commandTime = emu::Micros{0};
+    settings.device.eraseTimePerBlock = emu::Micros{0};
+    settings.device.writeTime = emu::Micros{0};
+    std::string error;
+    ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
+}
+
+void Win32DialogTest::OpenDialog(int instanceNumber) {
+    dialog_ = std::make_unique<CTn8UpdatorDlg>(instanceNumber, FastTimings());
+    dialogThread_ = std::thread([this] {
+        dialogThreadId_ = GetCurrentThreadId();
+        modalResult_ = dialog_->DoModal();
+        ended_ = true;
+    });
+    ASSERT_TRUE(WaitUntil([this] {
+        main_ = DialogWithControl(DialogThreadWindows(), IDC_MIDI_IN_LIST);
+        return main_ != nullptr && !TextOf(main_).empty();
+    })) << "the main dialog did not show";
+}
+
+void Win32DialogTest::CloseDialog() {
+    if (!dialogThread_.joinable())
+        return;
+    // A box left open by a failed test goes first, so that the dialog can take Escape.
+    if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_))
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (!ended_)
+        PostMessageA(main_, WM_CLOSE, 0, 0);
+    dialogThread_.join();
+    dialog_.reset();  // joins the worker
+}
+
+std::vector<HWND> Win32DialogTest::DialogThreadWindows() const {
+    return TopLevelWindowsOfThread(dialogThreadId_);
+}
+
+HWND Win32DialogTest::WaitForOwnedDialog() const {
+    HWND owned = nullptr;
+    WaitUntil([&] {
+        owned = DialogOwnedBy(DialogThreadWindows(), main_);
+        return owned != nullptr;
+    });
+    return owned;
+}
+
+bool Win32DialogTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return Status() == text; }, timeout);
+}
+
+bool Win32DialogTest::WaitUntilRestored() {
+    return WaitUntil([this] {
+        return IsEnabled(main_, IDC_RESCAN) && IsEnabled(main_, IDC_MIDI_IN_LIST) &&
+               IsEnabled(main_, IDC_MIDI_OUT_LIST);
+    });
+}
+
+std::string Win32DialogTest::FlashVersusImages() {
+    std::string difference;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
+    });
+    return difference;
+}
+
+}  // namespace kt73b::testing

@@ -1,0 +1,169 @@
+#include "tests/windows/window_probe.h"
+
+#include <thread>
+
+namespace kt73b::testing {
+
+namespace {
+
+constexpr auto kPollInterval = 10ms;
+constexpr UINT kAnswerTimeoutMs = 5000;
+constexpr LONG kStaticKindMask = 0x1F;  // SS_TYPEMASK
+constexpr LONG kIconStatic = 0x03;      // SS_ICON
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    const int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+bool IsVisibleDialog(HWND window) {
+    return IsWindowVisible(window) && ClassOf(window) == "#32770";
+}
+
+std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM found) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+}  // namespace
+
+bool CanCreateWindows() {
+    HWND probe = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    if (probe == nullptr)
+        return false;
+    DestroyWindow(probe);
+    return true;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return true;
+}
+
+std::vector<HWND> TopLevelWindowsOfThread(DWORD threadId) {
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM found) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> TopLevelWindowsOfProcess(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId)
+                s->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+HWND DialogWithControl(const std::vector<HWND>& windows, int controlId) {
+    for (HWND window : windows) {
+        if (IsVisibleDialog(window) && GetDlgItem(window, controlId) != nullptr)
+            return window;
+    }
+    return nullptr;
+}
+
+HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner) {
+    for (HWND window : windows) {
+        if (IsVisibleDialog(window) && GetWindow(window, GW_OWNER) == owner)
+            return window;
+    }
+    return nullptr;
+}
+
+std::string TextOf(HWND window) {
+    char text[512] = {};
+    DWORD_PTR copied = 0;
+    if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied) == 0) {
+        return {};
+    }
+    return std::string(text, copied);
+}
+
+std::string ControlTextOf(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control != nullptr ? TextOf(control) : std::string();
+}
+
+bool IsEnabled(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control != nullptr && IsWindowEnabled(control);
+}
+
+std::string MessageBoxText(HWND box) {
+    for (HWND child : ChildrenOf(box)) {
+        const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
+        if (ClassOf(child) == "Static" && kind != kIconStatic) {
+            if (std::string text = TextOf(child); !text.empty())
+                return text;
+        }
+    }
+    return {};
+}
+
+bool MessageBoxHasIcon(HWND box) {
+    for (HWND child : ChildrenOf(box)) {
+        const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
+        DWORD_PTR icon = 0;
+        if (kind == kIconStatic && IsWindowVisible(child) &&
+            SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                                &icon) != 0 &&
+            icon != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+HWND FocusedWindowOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void PressKey(HWND window, WPARAM virtualKey) {
+    HWND focus = FocusedWindowOf(window);
+    HWND target = focus != nullptr ? focus : window;
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | static_cast<LPARAM>(scan) << 16);
+    PostMessageA(target, WM_KEYUP, virtualKey,
+                 1 | static_cast<LPARAM>(scan) << 16 | LPARAM{1} << 30 | LPARAM{1} << 31);
+}
+
+}  // namespace kt73b::testing

@@ -1,0 +1,47 @@
+// What a test sees of windows and does to them, the way a user's input arrives: finding the
+// windows of a thread or process, reading their texts across threads and processes, clicking a
+// button and pressing keys by posted messages.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/win32/windows_api.h"
+
+namespace kt73b::testing {
+
+using namespace std::chrono_literals;
+
+// Generous bounds for another thread's or process's windows; never a measure of speed.
+inline constexpr auto kWindowWait = 20s;
+
+// True when the program can make windows (Wine has an X display).
+bool CanCreateWindows();
+
+// Polls `done` until it holds or `timeout` has passed; true when it held.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWindowWait);
+
+std::vector<HWND> TopLevelWindowsOfThread(DWORD threadId);
+std::vector<HWND> TopLevelWindowsOfProcess(DWORD processId);
+
+// The first visible dialog box among `windows` with a control of id `controlId`, else null.
+HWND DialogWithControl(const std::vector<HWND>& windows, int controlId);
+// The first visible dialog box among `windows` owned by `owner` (null: owned by no window).
+HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner);
+
+std::string TextOf(HWND window);  // WM_GETTEXT, answered by the window's own thread
+std::string ControlTextOf(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+
+// A message box's text and whether it shows an icon.
+std::string MessageBoxText(HWND box);
+bool MessageBoxHasIcon(HWND box);
+
+// Input as the dialog manager receives it: a click on a button, a key at the focused window.
+void ClickButton(HWND dialog, int id);
+void PressKey(HWND window, WPARAM virtualKey);
+HWND FocusedWindowOf(HWND window);  // the focus of the thread that owns `window`
+
+}  // namespace kt73b::testing
