@@ -38,11 +38,23 @@ int CTn8UpdatorDlg::SendWriteData(std::uint8_t model, const std::uint8_t* chunk,
     return SendSysEx(workerBuffer_->data(), frameLength);
 }
 
+// The tick keeps the bound on how long a message waits: it wakes the receive thread whether or
+// not the input port has woken it already; without that thread, it drains the queue itself.
 void CALLBACK CTn8UpdatorDlg::TickProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    reinterpret_cast<CTn8UpdatorDlg*>(user)->DispatchInbound();
+    auto* dialog = reinterpret_cast<CTn8UpdatorDlg*>(user);
+    if (dialog->receiver_.Running()) {
+        dialog->receiver_.Wake();  // handover: the receive thread drains the queue
+    } else {
+        dialog->DispatchInbound();
+    }
 }
 
-// Runs on the timer's thread only; the timer never runs two ticks at once.
+void CTn8UpdatorDlg::DispatchOnReceiveThread(void* dialog) {
+    static_cast<CTn8UpdatorDlg*>(dialog)->DispatchInbound();
+}
+
+// Runs on one thread only: the receive thread, or the timer's when that thread is not running;
+// neither runs it twice at once.
 void CTn8UpdatorDlg::DispatchInbound() {
     std::size_t length = 0;
     while (const std::uint8_t* message = inPort_.Front(&length)) {

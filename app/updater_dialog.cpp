@@ -29,9 +29,11 @@ CTn8UpdatorDlg::CTn8UpdatorDlg(int instanceNumber, UpdateTimings timings)
       replyBuffer_(std::make_unique<MessageBuffer>()) {}
 
 CTn8UpdatorDlg::~CTn8UpdatorDlg() {
-    // The timer goes first, so no tick runs while what it uses goes; the worker has been told to
-    // end by OnDestroy and finds the window gone, so joining it cannot wait on this thread.
+    // The timer and the receive side go first, so nothing they use goes while they run; the
+    // worker has been told to end by OnDestroy and finds the window gone, so joining it cannot
+    // wait on this thread.
     timer_.Stop();
+    receiver_.Stop();
     closing_ = true;
     completion_.Set();
     pauseWake_.notify_all();
@@ -57,12 +59,19 @@ bool CTn8UpdatorDlg::OnInitDialog() {
             [&](ui::WindowHost& host) { host.AppendSystemMenuEntry(IDM_ABOUTBOX, about); });
     }
     FillPortLists();
-    timer_.Start(timings_.tickPeriodMs, &CTn8UpdatorDlg::TickProc,
-                 reinterpret_cast<DWORD_PTR>(this));
+    StartReceiveSide();
     progress_.SetRange32(0, kProgressRangeMax);
     const std::string title = InstanceName(instanceNumber_);
     OnDialogThread([&](ui::WindowHost& host) { host.SetTitle(title); });
     return true;
+}
+
+// Before any port opens: the input port then wakes the receive thread from its first message.
+void CTn8UpdatorDlg::StartReceiveSide() {
+    if (timings_.dispatchOnArrival && receiver_.Start(&DispatchOnReceiveThread, this))
+        inPort_.SetListener(&receiver_);
+    timer_.Start(timings_.tickPeriodMs, &CTn8UpdatorDlg::TickProc,
+                 reinterpret_cast<DWORD_PTR>(this));
 }
 
 void CTn8UpdatorDlg::OnCommand(int id) {

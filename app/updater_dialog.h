@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/receive_thread.h"
 #include "app/update_timings.h"
 #include "engine/protocol_constants.h"
 #include "midi/dxm_timer.h"
@@ -66,6 +67,8 @@ class CTn8UpdatorDlg : public ui::Dialog {
     static constexpr auto kNoTimeout = std::chrono::milliseconds::max();
 
     static void CALLBACK TickProc(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+    static void DispatchOnReceiveThread(void* dialog);
+    void StartReceiveSide();
     void BindControls();
     void FinishPreviousWorker();
     void PrepareForAnswer();
@@ -88,6 +91,10 @@ class CTn8UpdatorDlg : public ui::Dialog {
     const std::uint8_t* currentImage_ = nullptr;
     std::int32_t currentImageSize_ = 0;
 
+    // Runs DispatchInbound, woken by each queued message and by every tick; declared before the
+    // ports so that it outlives the input callback that wakes it. When it is not running, the
+    // tick runs DispatchInbound itself: one thread runs it, never two.
+    ReceiveThread receiver_;
     MidiInPort inPort_;
     MidiOutPort outPort_;
     CDxMTimer timer_;

@@ -200,9 +200,18 @@ void MidiInPort::OnMidiInput(UINT message, DWORD_PTR param1) {
         header->dwBytesRecorded != 0) {
         // A driver's count beyond its buffer must not make the copy read past it.
         const std::size_t length = std::min(header->dwBytesRecorded, header->dwBufferLength);
-        queue_.Append(reinterpret_cast<const std::uint8_t*>(header->lpData), length);
+        if (queue_.Append(reinterpret_cast<const std::uint8_t*>(header->lpData), length)) {
+            NotifyListener();
+        }
     }
     HandBack(header);
+}
+
+// Handover: the queue's lock orders the appended entry before whatever the listener wakes.
+void MidiInPort::NotifyListener() {
+    if (InboundListener* listener = listener_.load(std::memory_order_acquire)) {
+        listener->OnInboundQueued();
+    }
 }
 
 // A buffer stranded by a failed close comes back here at last: it is freed, not read, since

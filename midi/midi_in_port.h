@@ -2,12 +2,14 @@
 // queues a copy of every System Exclusive message the driver hands back, for the timer's thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "midi/device_name.h"
+#include "midi/inbound_listener.h"
 #include "midi/inbound_queue.h"
 #include "platform/winmm/mmsystem_api.h"
 
@@ -38,6 +40,12 @@ class MidiInPort {
     // 1 when the port held a device handle and was closed, else 0.
     int CloseIfOpen();
 
+    // Told after each message is queued; null (the default) tells nobody. Set it while the port
+    // is closed; the listener must outlive every later Open.
+    void SetListener(InboundListener* listener) {
+        listener_.store(listener, std::memory_order_release);
+    }
+
     // The oldest queued message and its length, or null. Valid until the next PopFront.
     const std::uint8_t* Front(std::size_t* length = nullptr) const { return queue_.Front(length); }
     // Always 0; removes the oldest queued message, if any.
@@ -58,6 +66,7 @@ class MidiInPort {
     MMRESULT StopAndClose();
     bool IsReceiveBuffer(MIDIHDR* header);
     void HandBack(MIDIHDR* header);
+    void NotifyListener();
     void ReleaseReceiveBuffer();
 
     // Written by the dialog's thread; the callback reads it only while the device is started,
@@ -67,7 +76,9 @@ class MidiInPort {
     MIDIHDR* header_ = nullptr;
     UINT device_index_ = 0;  // dialog's thread only
     int open_flag_ = 0;      // dialog's thread only
-    InboundQueue queue_;     // locks itself: callback thread appends, timer's thread drains
+    InboundQueue queue_;     // locks itself: callback thread appends, the receive side drains
+    // Written by the dialog's thread while the port is closed; read by the callback thread.
+    std::atomic<InboundListener*> listener_{nullptr};
 
     // Orders the callback's hand-back of the buffer against Open and Close on the dialog thread.
     std::mutex buffer_mutex_;
