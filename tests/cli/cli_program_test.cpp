@@ -139,6 +139,18 @@ TEST_F(CliProgram, ADeviceNotInUpdateModeIsReportedLoggedAndGetsItsStatus) {
         << log;
 }
 
+TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);  // no reader: every write to the pipe raises SIGPIPE
+    auto program =
+        ChildProcess::Start({KT73B_UPDATE_PROGRAM, "--emulate", "--fault", "not-in-update-mode"},
+                            "/proc/self/fd/" + std::to_string(fds[1]));
+    close(fds[1]);
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->WaitForExit(kProgramLimit), 8);  // not killed (-1), the update's own end
+}
+
 TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
     auto program = Start({"--emulate", "--fault", "update-mode-silent"});
     ASSERT_TRUE(program);

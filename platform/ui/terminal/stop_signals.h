@@ -10,7 +10,8 @@ namespace kt73b::ui {
 class StopSignals {
   public:
     // Must be made before the process starts any other thread: from then on the stop signals
-    // reach only this object's thread, which calls `onStop` for each of them.
+    // reach only this object's thread, which calls `onStop` for each of them. Writing to a pipe
+    // that nobody reads any more then fails instead of ending the process.
     explicit StopSignals(std::function<void()> onStop);
     // Ends the thread; the signals stay blocked, so one that comes later is ignored.
     ~StopSignals();

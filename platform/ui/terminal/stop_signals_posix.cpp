@@ -27,6 +27,8 @@ StopSignals::StopSignals(std::function<void()> onStop) : waiter_(std::make_uniqu
     sigaddset(&waiter_->signals, kWakeSignal);
     // Threads inherit the mask: every thread made from here on leaves these signals to us.
     pthread_sigmask(SIG_BLOCK, &waiter_->signals, nullptr);
+    // Output to a pipe whose reader has gone (`| head`) must not kill an update half-way.
+    signal(SIGPIPE, SIG_IGN);
     Waiter* waiter = waiter_.get();
     waiter->thread = std::thread([waiter, onStop = std::move(onStop)] {
         for (;;) {

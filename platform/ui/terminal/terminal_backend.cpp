@@ -40,12 +40,14 @@ bool TerminalBackend::WaitForWake() {
     return std::exchange(interrupted_, false);
 }
 
+// Handover: the queued call runs on the dialog's thread once WaitForWake has returned.
 void TerminalBackend::WakeDialogThread() {
     std::lock_guard lock(mutex_);
     woken_ = true;
     wake_.notify_all();
 }
 
+// Handover: the session hears of it on the dialog's thread, after WaitForWake has returned.
 void TerminalBackend::Interrupt() {
     std::lock_guard lock(mutex_);
     interrupted_ = true;

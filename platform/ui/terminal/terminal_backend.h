@@ -31,9 +31,10 @@ class TerminalBackend final : public Backend {
     TerminalSession& session_;
     std::mutex mutex_;
     std::condition_variable wake_;  // the dialog's thread waits here
-    bool woken_ = false;            // set by any thread, cleared by the dialog's thread
-    bool interrupted_ = false;      // set by Interrupt, taken by the dialog's thread
-    std::vector<Dialog*> live_;     // open dialogs, innermost last; dialog's thread only
+    // Both under mutex_: set by any thread, taken by the dialog's thread in WaitForWake.
+    bool woken_ = false;
+    bool interrupted_ = false;
+    std::vector<Dialog*> live_;  // open dialogs, innermost last; the dialog's thread only
 };
 
 }  // namespace kt73b::ui
