@@ -1,5 +1,6 @@
 #include "midi/midi_out_port.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace kt73b {
@@ -31,7 +32,8 @@ int MidiOutPort::Open(UINT index) {
     }
     device_index_ = index;
     HMIDIOUT handle = nullptr;
-    if (midiOutOpen(&handle, index, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    if (midiOutOpen(&handle, index, reinterpret_cast<DWORD_PTR>(&MidiOutProc),
+                    reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
         return 0;
     }
     handle_ = handle;
@@ -76,18 +78,35 @@ int MidiOutPort::SendLong(MIDIHDR* header) {
     return 1;
 }
 
-// The driver sets MHDR_DONE from a thread of its own; the atomic read orders what it did with
-// the bytes before our return.
+// The driver sets MHDR_DONE from a thread of its own, then calls back with MOM_DONE; the atomic
+// read orders what it did with the bytes before our return. One wake-up per send, not one per
+// millisecond of it.
 bool MidiOutPort::WaitUntilDone(MIDIHDR& header) {
     const auto deadline = clock_.Now() + kSendDoneTimeout;
     std::atomic_ref<DWORD> flags(header.dwFlags);
+    std::unique_lock lock(done_mutex_);
     while ((flags.load(std::memory_order_acquire) & MHDR_DONE) == 0) {
-        if (clock_.Now() >= deadline) {
+        const auto now = clock_.Now();
+        if (now >= deadline) {
             return false;
         }
-        clock_.Pause();
+        clock_.WaitUntil(done_, lock, std::min(deadline, now + kSendDoneRecheck));
     }
     return true;
+}
+
+void CALLBACK MidiOutPort::MidiOutProc(HMIDIOUT /*handle*/, UINT message, DWORD_PTR instance,
+                                       DWORD_PTR /*param1*/, DWORD_PTR /*param2*/) {
+    if (message == MOM_DONE) {
+        reinterpret_cast<MidiOutPort*>(instance)->OnSendDone();
+    }
+}
+
+// Only a lock and a notify: the platform allows little more inside its callbacks.
+void MidiOutPort::OnSendDone() {
+    // Handover: taking the lock orders the flag the driver set before a sender's next look.
+    { std::lock_guard lock(done_mutex_); }
+    done_.notify_all();
 }
 
 }  // namespace kt73b

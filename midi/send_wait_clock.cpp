@@ -1,14 +1,15 @@
 #include "midi/send_wait_clock.h"
 
-#include <thread>
-
 namespace kt73b {
 namespace {
 
 class SystemClock final : public SendWaitClock {
   public:
     TimePoint Now() override { return std::chrono::steady_clock::now(); }
-    void Pause() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+    void WaitUntil(std::condition_variable& woken, std::unique_lock<std::mutex>& lock,
+                   TimePoint deadline) override {
+        woken.wait_until(lock, deadline);
+    }
 };
 
 }  // namespace

@@ -48,14 +48,15 @@ MMRESULT midiOutGetDevCapsA(UINT_PTR uDeviceID, LPMIDIOUTCAPSA pmoc, UINT cbmoc)
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR /*dwCallback*/,
-                     DWORD_PTR /*dwInstance*/, DWORD fdwOpen) {
+MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWORD_PTR dwInstance,
+                     DWORD fdwOpen) {
     if (phmo == nullptr) {
         return MMSYSERR_INVALPARAM;
     }
     *phmo = nullptr;
-    // Only CALLBACK_NULL: senders here poll MHDR_DONE.
-    if (fdwOpen != CALLBACK_NULL) {
+    // No callback (the sender polls MHDR_DONE) or a function; no windows, threads or events.
+    const bool function = fdwOpen == CALLBACK_FUNCTION && dwCallback != 0;
+    if (fdwOpen != CALLBACK_NULL && !function) {
         return MMSYSERR_INVALFLAG;
     }
     // The layer has no mapper to stand for a default output; the platform says so this way.
@@ -66,13 +67,13 @@ MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR /*dwCallback*/,
     if (!kt73b::winmm::FindDevice(Direction::kOutput, uDeviceID, &entry)) {
         return MMSYSERR_BADDEVICEID;
     }
-    auto device = std::make_shared<MidiOutDevice>();
+    auto& handles = kt73b::winmm::Handles();
+    const HMIDIOUT handle = handles.NewHandle();
+    auto device = std::make_shared<MidiOutDevice>(handle, function ? dwCallback : 0, dwInstance);
     const MMRESULT result = device->Open(*entry.provider, entry.key);
     if (result != MMSYSERR_NOERROR) {
         return result;
     }
-    auto& handles = kt73b::winmm::Handles();
-    const HMIDIOUT handle = handles.NewHandle();
     handles.Insert(handle, std::move(device));
     *phmo = handle;
     return MMSYSERR_NOERROR;

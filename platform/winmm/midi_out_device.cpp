@@ -6,6 +6,8 @@
 namespace kt73b::winmm {
 namespace {
 
+using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+
 bool HeaderUsable(const MIDIHDR* header, UINT size) {
     return header != nullptr && size >= sizeof(MIDIHDR) && header->lpData != nullptr &&
            header->dwBufferLength != 0;
@@ -18,8 +20,15 @@ void StoreFlags(MIDIHDR& header, DWORD flags) {
 }  // namespace
 
 MMRESULT MidiOutDevice::Open(Provider& provider, const std::string& key) {
-    std::lock_guard lock(send_mutex_);
-    return provider.OpenOutput(key, &connection_);
+    MMRESULT result = MMSYSERR_NOERROR;
+    {
+        std::lock_guard lock(send_mutex_);
+        result = provider.OpenOutput(key, &connection_);
+    }
+    if (result == MMSYSERR_NOERROR) {
+        Call(MOM_OPEN, 0);
+    }
+    return result;
 }
 
 MMRESULT MidiOutDevice::Prepare(MIDIHDR* header, UINT size) {
@@ -65,15 +74,31 @@ MMRESULT MidiOutDevice::LongMsg(MIDIHDR* header, UINT size) {
                                        header->dwBufferLength);
         }
     }
-    std::lock_guard lock(flags_mutex_);
-    const DWORD done = result == MMSYSERR_NOERROR ? MHDR_DONE : 0;
-    StoreFlags(*header, (header->dwFlags & ~MHDR_INQUEUE) | done);
+    {
+        std::lock_guard lock(flags_mutex_);
+        const DWORD done = result == MMSYSERR_NOERROR ? MHDR_DONE : 0;
+        StoreFlags(*header, (header->dwFlags & ~MHDR_INQUEUE) | done);
+    }
+    // Handover: the flag is set before the application hears of it, as the platform does.
+    if (result == MMSYSERR_NOERROR) {
+        Call(MOM_DONE, reinterpret_cast<DWORD_PTR>(header));
+    }
     return result;
 }
 
 void MidiOutDevice::Close() {
-    std::lock_guard lock(send_mutex_);
-    connection_.reset();
+    {
+        std::lock_guard lock(send_mutex_);
+        connection_.reset();
+    }
+    Call(MOM_CLOSE, 0);
+}
+
+// Never under a lock of ours: the application may call back into the layer.
+void MidiOutDevice::Call(UINT message, DWORD_PTR param1) {
+    if (callback_ != 0) {
+        reinterpret_cast<MidiOutCallback>(callback_)(handle_, message, instance_, param1, 0);
+    }
 }
 
 }  // namespace kt73b::winmm

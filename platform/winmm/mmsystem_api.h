@@ -120,6 +120,9 @@ inline constexpr UINT MIM_LONGDATA = 0x3C4;
 inline constexpr UINT MIM_ERROR = 0x3C5;
 inline constexpr UINT MIM_LONGERROR = 0x3C6;
 inline constexpr UINT MIM_MOREDATA = 0x3CC;
+inline constexpr UINT MOM_OPEN = 0x3C7;
+inline constexpr UINT MOM_CLOSE = 0x3C8;
+inline constexpr UINT MOM_DONE = 0x3C9;
 
 inline constexpr DWORD CALLBACK_NULL = 0x00000000;
 inline constexpr DWORD CALLBACK_FUNCTION = 0x00030000;

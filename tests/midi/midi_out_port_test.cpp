@@ -15,21 +15,39 @@ namespace {
 using ::testing::ElementsAre;
 using testing::RecordingWinmm;
 
-// Time moves 1 ms per pause; the driver marks the header done at the pause the test chose.
+// Each wait runs to its deadline at once, unless the test's hook, run in it as the driver's
+// thread would, finishes the send.
 class FakeClock final : public SendWaitClock {
   public:
     TimePoint Now() override { return now_; }
-    void Pause() override {
-        now_ += std::chrono::milliseconds(1);
-        ++pauses_;
-        if (on_pause_) {
-            on_pause_(pauses_);
+    void WaitUntil(std::condition_variable&, std::unique_lock<std::mutex>& lock,
+                   TimePoint deadline) override {
+        ++waits_;
+        lock.unlock();
+        if (on_wait_) {
+            on_wait_(waits_);
         }
+        lock.lock();
+        now_ = deadline;
     }
 
     TimePoint now_{};
-    int pauses_ = 0;
-    std::function<void(int)> on_pause_;
+    int waits_ = 0;
+    std::function<void(int)> on_wait_;
+};
+
+// Real waits, counted, noting whether a notification ended the last one.
+class CountingClock final : public SendWaitClock {
+  public:
+    TimePoint Now() override { return std::chrono::steady_clock::now(); }
+    void WaitUntil(std::condition_variable& woken, std::unique_lock<std::mutex>& lock,
+                   TimePoint deadline) override {
+        waits_.fetch_add(1);
+        last_notified_ = woken.wait_until(lock, deadline) == std::cv_status::no_timeout;
+    }
+
+    std::atomic<int> waits_{0};
+    std::atomic<bool> last_notified_{false};
 };
 
 class MidiOutPortTest : public ::testing::Test {
@@ -69,8 +87,9 @@ TEST_F(MidiOutPortTest, Open_AnotherIndexClosesTheOldDeviceFirst) {
     const auto calls = winmm_.Calls();
     EXPECT_THAT(testing::Names(calls), ElementsAre("midiOutClose", "midiOutOpen"));
     EXPECT_EQ(calls[1].args[0], 5u);
-    EXPECT_EQ(calls[1].args[1], 0u);
-    EXPECT_EQ(calls[1].args[3], CALLBACK_NULL);
+    EXPECT_EQ(calls[1].args[1], reinterpret_cast<std::uintptr_t>(&MidiOutPort::MidiOutProc));
+    EXPECT_EQ(calls[1].args[2], reinterpret_cast<std::uintptr_t>(&port_));
+    EXPECT_EQ(calls[1].args[3], CALLBACK_FUNCTION);
 }
 
 TEST_F(MidiOutPortTest, Open_PassesIndexMinusOneThrough) {
@@ -99,13 +118,14 @@ TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeade
     winmm_.SetOutputCompletesAtOnce(false);
     MIDIHDR* in_flight = nullptr;
     winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
-    clock_.on_pause_ = [&](int pauses) {
-        if (pauses == 3) {
-            in_flight->dwFlags = (in_flight->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    clock_.on_wait_ = [&](int waits) {
+        EXPECT_EQ(in_flight->dwFlags & MHDR_DONE, 0u);
+        if (waits == 3) {
+            winmm_.CompleteOutput();
         }
     };
     EXPECT_EQ(Send(), 1);
-    EXPECT_EQ(clock_.pauses_, 3);
+    EXPECT_EQ(clock_.waits_, 3);
     const auto calls = winmm_.Calls();
     EXPECT_THAT(testing::Names(calls),
                 ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
@@ -124,7 +144,7 @@ TEST_F(MidiOutPortTest, SendLong_RefusedHeaderIsUnpreparedBeforeTheSendReturns) 
     OpenPort();
     winmm_.FailNext("midiOutLongMsg", MIDIERR_NOTREADY);
     EXPECT_EQ(Send(), 0);
-    EXPECT_EQ(clock_.pauses_, 0);
+    EXPECT_EQ(clock_.waits_, 0);
     EXPECT_THAT(winmm_.CallNames(),
                 ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
     EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
@@ -147,7 +167,7 @@ TEST_F(MidiOutPortTest, Close_WaitsForASendUnderWay) {
     MIDIHDR* in_flight = nullptr;
     std::atomic<bool> close_called{false};
     winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
-    clock_.on_pause_ = [&](int) {
+    clock_.on_wait_ = [&](int) {
         while (!close_called.load()) {
             std::this_thread::yield();
         }
@@ -167,6 +187,35 @@ TEST_F(MidiOutPortTest, Close_WaitsForASendUnderWay) {
     sender.join();
     EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
                                                 "midiOutUnprepareHeader", "midiOutClose"));
+}
+
+// A driver that completes the send later wakes the waiting sender once, through MOM_DONE.
+TEST_F(MidiOutPortTest, SendLong_SleepsUntilTheDriversCallbackNotAPollPerMillisecond) {
+    CountingClock clock;
+    MidiOutPort port(clock);
+    ASSERT_EQ(port.Open(1), 1);
+    winmm_.SetOutputCompletesAtOnce(false);
+    std::thread driver([&] {
+        // The sender holds its wait lock until it waits, so the callback cannot come too early.
+        while (clock.waits_.load() == 0) {
+            std::this_thread::yield();
+        }
+        EXPECT_TRUE(winmm_.CompleteOutput());
+    });
+    MIDIHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(message_.data());
+    header.dwBufferLength = static_cast<DWORD>(message_.size());
+    EXPECT_EQ(port.SendLong(&header), 1);
+    driver.join();
+    // Woken by the driver, not by the periodic look at the flag.
+    EXPECT_TRUE(clock.last_notified_.load());
+}
+
+TEST_F(MidiOutPortTest, SendLong_DoneWithinTheCallNeedsNoWait) {
+    OpenPort();
+    EXPECT_EQ(Send(), 1);
+    EXPECT_EQ(clock_.waits_, 0);
+    EXPECT_NE(last_flags_ & MHDR_DONE, 0u);
 }
 
 TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {

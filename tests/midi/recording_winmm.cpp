@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstring>
 #include <deque>
+#include <utility>
 
 namespace kt73b::testing {
 
 using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
 struct RecordingWinmm::State {
     bool recording = true;
@@ -23,6 +25,9 @@ struct RecordingWinmm::State {
     bool out_at_once = true;
     std::function<void(MIDIHDR*)> long_msg_hook;
     MIDIHDR* out_in_flight = nullptr;
+    DWORD_PTR out_callback = 0;
+    DWORD_PTR out_instance = 0;
+    HMIDIOUT out_handle = nullptr;
     LPTIMECALLBACK timer_procedure = nullptr;
     DWORD_PTR timer_user = 0;
     UINT next_timer_id = 7;
@@ -126,6 +131,43 @@ void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1, DWORD_PTR
 void RecordingWinmm::SetOutputCompletesAtOnce(bool at_once) {
     std::lock_guard lock(mutex_);
     state_->out_at_once = at_once;
+}
+
+namespace {
+
+void MarkDone(MIDIHDR* header) {
+    std::atomic_ref<DWORD> flags(header->dwFlags);
+    flags.store((flags.load() & ~MHDR_INQUEUE) | MHDR_DONE, std::memory_order_release);
+}
+
+// Outside the recorder's lock, as a driver calls back from a thread of its own.
+void CallOutputCallback(DWORD_PTR callback, HMIDIOUT handle, DWORD_PTR instance, MIDIHDR* header) {
+    if (callback != 0) {
+        reinterpret_cast<MidiOutCallback>(callback)(handle, MOM_DONE, instance,
+                                                    reinterpret_cast<DWORD_PTR>(header), 0);
+    }
+}
+
+}  // namespace
+
+bool RecordingWinmm::CompleteOutput() {
+    MIDIHDR* header = nullptr;
+    DWORD_PTR callback = 0;
+    DWORD_PTR instance = 0;
+    HMIDIOUT handle = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        header = std::exchange(state_->out_in_flight, nullptr);
+        if (header == nullptr) {
+            return false;
+        }
+        MarkDone(header);
+        callback = state_->out_callback;
+        instance = state_->out_instance;
+        handle = state_->out_handle;
+    }
+    CallOutputCallback(callback, handle, instance, header);
+    return true;
 }
 
 void RecordingWinmm::SetLongMsgHook(std::function<void(MIDIHDR*)> hook) {
@@ -351,6 +393,9 @@ MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR i
         return result;
     }
     *handle = reinterpret_cast<HMIDIOUT>(w.Locked().next_handle++);
+    w.Locked().out_handle = *handle;
+    w.Locked().out_callback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
+    w.Locked().out_instance = instance;
     return MMSYSERR_NOERROR;
 }
 
@@ -387,6 +432,7 @@ MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
 MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
     auto& w = RecordingWinmm::Instance();
     std::function<void(MIDIHDR*)> hook;
+    bool at_once = false;
     {
         std::lock_guard lock(w.Mutex());
         const MMRESULT result = w.Enter("midiOutLongMsg", {U(handle), U(header), size});
@@ -396,7 +442,8 @@ MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
         if ((header->dwFlags & MHDR_PREPARED) == 0) {
             return MIDIERR_UNPREPARED;
         }
-        const DWORD flags = w.Locked().out_at_once ? MHDR_DONE : MHDR_INQUEUE;
+        at_once = w.Locked().out_at_once;
+        const DWORD flags = at_once ? MHDR_DONE : MHDR_INQUEUE;
         std::atomic_ref<DWORD>(header->dwFlags)
             .store((header->dwFlags & ~MHDR_DONE) | flags, std::memory_order_release);
         hook = w.Locked().long_msg_hook;
@@ -405,20 +452,24 @@ MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
     if (hook) {
         hook(header);
     }
+    if (at_once) {
+        w.CompleteOutput();
+    }
     return MMSYSERR_NOERROR;
 }
 
-// As the platform does: the header in flight comes back done.
+// As the platform does: the header in flight comes back done, through the callback.
 MMRESULT midiOutReset(HMIDIOUT handle) {
     auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiOutReset", {U(handle)});
-    if (result == MMSYSERR_NOERROR && w.Locked().out_in_flight != nullptr) {
-        MIDIHDR* header = w.Locked().out_in_flight;
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-        w.Locked().out_in_flight = nullptr;
+    {
+        std::lock_guard lock(w.Mutex());
+        const MMRESULT result = w.Enter("midiOutReset", {U(handle)});
+        if (result != MMSYSERR_NOERROR) {
+            return result;
+        }
     }
-    return result;
+    w.CompleteOutput();
+    return MMSYSERR_NOERROR;
 }
 
 MMRESULT midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {

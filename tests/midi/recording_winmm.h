@@ -48,8 +48,12 @@ class RecordingWinmm {
     // Calls the open input's callback as the driver would.
     void CallInputCallback(UINT message, DWORD_PTR param1, DWORD_PTR param2 = 0);
 
-    // What midiOutLongMsg does with a header it accepted: mark it done at once or never.
+    // What midiOutLongMsg does with a header it accepted: mark it done at once (and call the
+    // output's callback with MOM_DONE) or leave it to CompleteOutput or midiOutReset.
     void SetOutputCompletesAtOnce(bool at_once);
+    // Marks the header in flight done and calls the output's callback with MOM_DONE, as the
+    // driver does when the message has left; false when no header is in flight.
+    bool CompleteOutput();
     // Called inside midiOutLongMsg once the header is accepted (after DONE, when at once).
     void SetLongMsgHook(std::function<void(MIDIHDR*)> hook);
 

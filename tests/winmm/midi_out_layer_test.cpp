@@ -51,7 +51,58 @@ TEST_F(MidiOutLayerTest, AProviderThatFailsTheSendFailsTheCallAndLeavesTheHeader
     EXPECT_EQ(midiOutUnprepareHeader(handle_, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
 }
 
-TEST(MidiOutLayer, TheMapperAndCallbacksAreNotOfferedAndStaleHandlesAreRefused) {
+// The output's callback function: what it was told, in order, and on which thread.
+struct OutputEvents {
+    static void CALLBACK Proc(HMIDIOUT handle, UINT message, DWORD_PTR instance, DWORD_PTR param1,
+                              DWORD_PTR) {
+        auto* events = reinterpret_cast<OutputEvents*>(instance);
+        events->messages.push_back(message);
+        events->handles.push_back(handle);
+        if (message == MOM_DONE) {
+            auto* header = reinterpret_cast<MIDIHDR*>(param1);
+            events->done_headers.push_back(header);
+            events->flags_when_done.push_back(header->dwFlags);
+        }
+    }
+
+    std::vector<UINT> messages;
+    std::vector<HMIDIOUT> handles;
+    std::vector<MIDIHDR*> done_headers;
+    std::vector<DWORD> flags_when_done;
+};
+
+TEST_F(MidiOutLayerTest, ACallbackFunctionHearsOfTheOpenEachFinishedSendAndTheClose) {
+    OutputEvents events;
+    HMIDIOUT handle = nullptr;
+    ASSERT_EQ(midiOutClose(handle_), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutOpen(&handle, 0, reinterpret_cast<DWORD_PTR>(&OutputEvents::Proc),
+                          reinterpret_cast<DWORD_PTR>(&events), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    EXPECT_EQ(events.messages, std::vector<UINT>{MOM_OPEN});
+    ASSERT_EQ(midiOutPrepareHeader(handle, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutLongMsg(handle, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    // Done before the call returned, and marked so before the callback heard of it.
+    EXPECT_EQ(events.messages, (std::vector<UINT>{MOM_OPEN, MOM_DONE}));
+    EXPECT_EQ(events.done_headers, std::vector<MIDIHDR*>{&header_});
+    EXPECT_NE(events.flags_when_done.at(0) & MHDR_DONE, 0u);
+    EXPECT_EQ(events.flags_when_done.at(0) & MHDR_INQUEUE, 0u);
+
+    provider_.send_result = MMSYSERR_NODRIVER;
+    EXPECT_EQ(midiOutLongMsg(handle, &header_, sizeof(MIDIHDR)), MMSYSERR_NODRIVER);
+    EXPECT_EQ(events.done_headers.size(), 1u);  // a refused send is not done
+
+    ASSERT_EQ(midiOutUnprepareHeader(handle, &header_, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutClose(handle), MMSYSERR_NOERROR);
+    EXPECT_EQ(events.messages, (std::vector<UINT>{MOM_OPEN, MOM_DONE, MOM_CLOSE}));
+    EXPECT_EQ(events.handles, std::vector<HMIDIOUT>(3, handle));
+    // TearDown closes the fixture's handle again: give it one to close.
+    provider_.send_result = MMSYSERR_NOERROR;
+    ASSERT_EQ(midiOutOpen(&handle_, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+}
+
+TEST(MidiOutLayer, TheMapperAndCallbacksOtherThanFunctionsAreNotOfferedStaleHandlesAreRefused) {
+    constexpr DWORD kCallbackWindow = 0x00010000;
+    constexpr DWORD kCallbackEvent = 0x00050000;
     FakeProvider provider;
     provider.outputs = {{"Device", "d"}};
     ScopedProviders scoped({&provider});
@@ -59,6 +110,8 @@ TEST(MidiOutLayer, TheMapperAndCallbacksAreNotOfferedAndStaleHandlesAreRefused) 
     ASSERT_EQ(midiOutGetNumDevs(), 1u);
     EXPECT_EQ(midiOutOpen(&handle, MIDI_MAPPER, 0, 0, CALLBACK_NULL), MIDIERR_NODEVICE);
     EXPECT_EQ(midiOutOpen(&handle, 0, 0, 0, CALLBACK_FUNCTION), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 1, 0, kCallbackWindow), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 1, 0, kCallbackEvent), MMSYSERR_INVALFLAG);
     EXPECT_EQ(midiOutOpen(&handle, 1, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
     ASSERT_EQ(midiOutOpen(&handle, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
     ASSERT_EQ(midiOutClose(handle), MMSYSERR_NOERROR);
