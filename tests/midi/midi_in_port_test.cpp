@@ -209,6 +209,51 @@ TEST_F(MidiInPortTest, Receive_ShortMessagesAddNothing) {
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
+// Records what the queue held each time the port said a message had been queued.
+class QueueWatcher final : public InboundListener {
+  public:
+    explicit QueueWatcher(MidiInPort& port) : port_(port) {}
+    void OnInboundQueued() override {
+        std::size_t length = 0;
+        const std::uint8_t* front = port_.Front(&length);
+        fronts_.push_back(front == nullptr ? Bytes{} : Bytes(front, front + length));
+    }
+
+    std::vector<Bytes> fronts_;
+
+  private:
+    MidiInPort& port_;
+};
+
+TEST_F(MidiInPortTest, Listener_IsToldOfEachQueuedMessageOnceItIsInTheQueue) {
+    QueueWatcher watcher(*port_);
+    port_->SetListener(&watcher);
+    OpenPort();
+    ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x01, 0xF7}));
+    EXPECT_EQ(watcher.fronts_, std::vector<Bytes>{Bytes({0xF0, 0x01, 0xF7})});
+    ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x02, 0xF7}));
+    // The older message is still queued: the listener sees the head, the new one behind it.
+    EXPECT_EQ(watcher.fronts_.size(), 2u);
+    EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x01, 0xF7}));
+    EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x02, 0xF7}));
+}
+
+TEST_F(MidiInPortTest, Listener_HearsNothingOfWhatIsNotQueued) {
+    QueueWatcher watcher(*port_);
+    port_->SetListener(&watcher);
+    OpenPort();
+    ASSERT_TRUE(winmm_.ReturnInputBuffer({}));
+    ASSERT_TRUE(winmm_.ReturnInputBufferAs(MIM_LONGERROR, {0xF0, 0x01}, true));
+    ASSERT_TRUE(winmm_.ReturnInputBufferAs(MIM_LONGDATA, {0xF0, 0x02, 0xF7}, false));
+    winmm_.CallInputCallback(MIM_DATA, 0x00407F90);
+    EXPECT_TRUE(watcher.fronts_.empty());
+
+    port_->SetListener(nullptr);
+    ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x03, 0xF7}));
+    EXPECT_TRUE(watcher.fronts_.empty());
+    EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x03, 0xF7}));
+}
+
 TEST_F(MidiInPortTest, EmptyQueue_FrontIsNullAndPopFrontChangesNothing) {
     std::size_t length = 99;
     EXPECT_EQ(port_->Front(&length), nullptr);
