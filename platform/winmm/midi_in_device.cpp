@@ -9,6 +9,8 @@ namespace {
 using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
 constexpr std::uint8_t kSysExStart = 0xF0;
+// Message events kept for reuse: a few cover the messages in flight at once.
+constexpr std::size_t kSpareEvents = 8;
 
 bool HeaderUsable(const MIDIHDR* header, UINT size) {
     return header != nullptr && size >= sizeof(MIDIHDR) && header->lpData != nullptr &&
@@ -56,8 +58,15 @@ void MidiInDevice::OnMessage(const std::uint8_t* bytes, std::size_t length) {
     if (!started_ || closed_) {
         return;
     }
-    events_.push_back(Event{Event::Kind::kMessage, std::vector<std::uint8_t>(bytes, bytes + length),
-                            nullptr, Timestamp()});
+    if (spare_.empty()) {
+        spare_.emplace_back();
+    }
+    events_.splice(events_.end(), spare_, spare_.begin());
+    Event& event = events_.back();
+    event.kind = Event::Kind::kMessage;
+    event.bytes.assign(bytes, bytes + length);
+    event.header = nullptr;
+    event.timestamp = Timestamp();
     ++pushed_;
     changed_.notify_all();
 }
@@ -175,21 +184,30 @@ void MidiInDevice::DropPendingMessages() {
 }
 
 void MidiInDevice::Run() {
+    std::list<Event> taken;
     for (;;) {
-        Event event;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return !events_.empty(); });
-            event = std::move(events_.front());
-            events_.pop_front();
+            taken.splice(taken.end(), events_, events_.begin());
         }
-        Deliver(event);
+        Deliver(taken.front());
         std::lock_guard lock(mutex_);
         ++finished_;
         changed_.notify_all();
-        if (event.kind == Event::Kind::kClose) {
+        if (taken.front().kind == Event::Kind::kClose) {
             return;
         }
+        Recycle(taken);
+    }
+}
+
+// Under mutex_: a delivered message's event goes back for the next message, the rest go.
+void MidiInDevice::Recycle(std::list<Event>& delivered) {
+    if (delivered.front().kind == Event::Kind::kMessage && spare_.size() < kSpareEvents) {
+        spare_.splice(spare_.end(), delivered, delivered.begin());
+    } else {
+        delivered.pop_front();
     }
 }
 

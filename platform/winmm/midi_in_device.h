@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -50,6 +51,7 @@ class MidiInDevice final : public InputSink, public std::enable_shared_from_this
 
     void Run();
     void Push(Event event);
+    void Recycle(std::list<Event>& delivered);
     void DropPendingMessages();
     void Deliver(const Event& event);
     void DeliverSysEx(const Event& event);
@@ -65,7 +67,10 @@ class MidiInDevice final : public InputSink, public std::enable_shared_from_this
     // callback may call back into the layer.
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Event> events_;      // for the callback thread
+    // For the callback thread. A list, so that an event's node and its bytes' storage go back
+    // to spare_ once delivered and carry the next message without an allocation.
+    std::list<Event> events_;
+    std::list<Event> spare_;        // delivered message events, kept for reuse
     std::deque<MIDIHDR*> buffers_;  // lent by the application, oldest first
     bool started_ = false;
     bool closed_ = false;
