@@ -4,8 +4,9 @@
 
 namespace kt73b::emu {
 
-LoopbackEmulator::LoopbackEmulator(const EmulatorSettings& settings, const std::string& name)
-    : emulator_(clock_, settings) {
+LoopbackEmulator::LoopbackEmulator(const EmulatorSettings& settings, const std::string& name,
+                                   DeviceWorkObserver* observer)
+    : emulator_(clock_, settings), observer_(observer) {
     id_ = loopback::RegisterDevice(name, this);
     // Hand-over: id_ is complete before the device thread starts and reads it.
     thread_ = std::thread([this] { Run(); });
@@ -22,12 +23,26 @@ LoopbackEmulator::~LoopbackEmulator() {
 }
 
 void LoopbackEmulator::OnHostMessage(const std::uint8_t* bytes, std::size_t length) {
+    WorkBegins(DeviceWorkObserver::Work::kTakingHostMessage);
     {
         std::lock_guard lock(mutex_);
         // Hand-over: the copy goes to the device thread through inbox_, under mutex_.
         inbox_.emplace_back(bytes, bytes + length);
     }
     wake_.notify_one();
+    WorkEnds(DeviceWorkObserver::Work::kTakingHostMessage);
+}
+
+void LoopbackEmulator::WorkBegins(DeviceWorkObserver::Work work) {
+    if (observer_ != nullptr) {
+        observer_->WorkBegins(work);
+    }
+}
+
+void LoopbackEmulator::WorkEnds(DeviceWorkObserver::Work work) {
+    if (observer_ != nullptr) {
+        observer_->WorkEnds(work);
+    }
 }
 
 void LoopbackEmulator::WithEmulator(const std::function<void(Emulator&)>& use) {
@@ -43,16 +58,19 @@ void LoopbackEmulator::DeliverDue(std::unique_lock<std::mutex>& lock) {
         return;
     }
     // Delivered without the lock: the host's input may send from its callback, which would
-    // come back into OnHostMessage.
+    // come back into OnHostMessage. Handing over is the host's work, not the device's.
     lock.unlock();
+    WorkEnds(DeviceWorkObserver::Work::kRunningModel);
     for (const OutboundMessage& message : due) {
         // Hand-over: the layer copies the answer and hands it to the host's input thread.
         loopback::DeliverToHost(id_, message.bytes.data(), message.bytes.size());
     }
+    WorkBegins(DeviceWorkObserver::Work::kRunningModel);
     lock.lock();
 }
 
 void LoopbackEmulator::Run() {
+    WorkBegins(DeviceWorkObserver::Work::kRunningModel);
     std::unique_lock lock(mutex_);
     while (!stop_) {
         while (!inbox_.empty()) {
@@ -64,12 +82,16 @@ void LoopbackEmulator::Run() {
         if (stop_ || !inbox_.empty()) {
             continue;
         }
-        if (const auto next = emulator_.NextDue()) {
+        const auto next = emulator_.NextDue();
+        WorkEnds(DeviceWorkObserver::Work::kRunningModel);
+        if (next) {
             wake_.wait_until(lock, clock_.TimePointOf(*next));
         } else {
             wake_.wait(lock);
         }
+        WorkBegins(DeviceWorkObserver::Work::kRunningModel);
     }
+    WorkEnds(DeviceWorkObserver::Work::kRunningModel);
 }
 
 }  // namespace kt73b::emu

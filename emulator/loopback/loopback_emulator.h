@@ -21,10 +21,26 @@ namespace kt73b::emu {
 
 inline constexpr const char* kLoopbackDeviceName = "VELK KT Series";
 
+// Told when the device's own work begins and ends on the calling thread: taking a host message
+// on the host's sending thread, running the model on the device thread. A benchmark keeps the
+// device's costs (time, allocations) apart from the host's with it. Calls come in pairs, never
+// nested, and must return promptly.
+class DeviceWorkObserver {
+  public:
+    enum class Work { kTakingHostMessage, kRunningModel };
+    virtual void WorkBegins(Work work) = 0;
+    virtual void WorkEnds(Work work) = 0;
+
+  protected:
+    ~DeviceWorkObserver() = default;
+};
+
 class LoopbackEmulator final : public loopback::LoopbackDevice {
   public:
+    // `observer`, if any, must outlive this object.
     explicit LoopbackEmulator(const EmulatorSettings& settings = {},
-                              const std::string& name = kLoopbackDeviceName);
+                              const std::string& name = kLoopbackDeviceName,
+                              DeviceWorkObserver* observer = nullptr);
     // Unregisters first, so no host message arrives while the device thread ends.
     ~LoopbackEmulator() override;
     LoopbackEmulator(const LoopbackEmulator&) = delete;
@@ -40,6 +56,8 @@ class LoopbackEmulator final : public loopback::LoopbackDevice {
   private:
     void Run();
     void DeliverDue(std::unique_lock<std::mutex>& lock);
+    void WorkBegins(DeviceWorkObserver::Work work);
+    void WorkEnds(DeviceWorkObserver::Work work);
 
     SteadyClock clock_;
     std::mutex mutex_;
@@ -48,8 +66,9 @@ class LoopbackEmulator final : public loopback::LoopbackDevice {
     Emulator emulator_;  // under mutex_
     // Host threads push, the device thread takes; under mutex_.
     std::deque<std::vector<std::uint8_t>> inbox_;
-    bool stop_ = false;  // set by the destructor; under mutex_
-    int id_ = 0;         // written before the thread starts, then only read
+    bool stop_ = false;                   // set by the destructor; under mutex_
+    int id_ = 0;                          // written before the thread starts, then only read
+    DeviceWorkObserver* const observer_;  // set before the thread starts, then only read
     std::thread thread_;
 };
 
