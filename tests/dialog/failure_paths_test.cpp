@@ -121,6 +121,11 @@ TEST_F(FailurePaths, SixWriteTimeOutsThenSuccessGoesOn) {
     OpenDialog();
     Execute();
     ASSERT_TRUE(WaitForStatus("Data transmit  4096 / 262144 ", kUpdateWait)) << Status();
+    // The status shows once the third chunk is sent; the device counts it when it takes it.
+    for (auto end = std::chrono::steady_clock::now() + kShortWait;
+         RequestCount(RequestKind::kWrite) < 9u && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(1ms);
+    }
     EXPECT_EQ(RequestCount(RequestKind::kWrite), 9u);  // chunk 2 sent seven times, 1 and 3 once
     EXPECT_TRUE(backend_.MessageBoxes().empty());
     EXPECT_TRUE(LogTexts().empty());
