@@ -112,6 +112,26 @@ TEST_F(MidiInLayerTest, ALongMessageComesBackDoneWithItsLengthOnTheLayersThread)
     EXPECT_NE(log[1].thread, std::this_thread::get_id());
 }
 
+// The layer keeps a delivered message's storage for the next one: a short message after a long
+// one must come out with its own bytes alone.
+TEST_F(MidiInLayerTest, AShortMessageAfterALongOneCarriesOnlyItsOwnBytes) {
+    Lend(0, 4096);
+    Lend(1, 4096);
+    ASSERT_EQ(midiInStart(handle_), MMSYSERR_NOERROR);
+    Bytes longMessage(2359, 0x33);
+    longMessage.front() = 0xF0;
+    longMessage.back() = 0xF7;
+    const Bytes shortMessage{0xF0, 0x52, 0x00, 0x57, 0x00, 0x00, 0xF7};
+    ASSERT_TRUE(provider_.Feed(longMessage));
+    ASSERT_EQ(log_.WaitFor(2).size(), 2u);
+    ASSERT_TRUE(provider_.Feed(shortMessage));
+
+    const auto log = log_.WaitFor(3);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[1].recorded, longMessage);
+    EXPECT_EQ(log[2].recorded, shortMessage);
+}
+
 TEST_F(MidiInLayerTest, ResetReturnsTheQueuedBufferEmptyBeforeItReturns) {
     MIDIHDR* header = Lend(0);
     ASSERT_EQ(midiInStart(handle_), MMSYSERR_NOERROR);
