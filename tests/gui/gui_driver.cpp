@@ -1,0 +1,127 @@
+#include "gui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "platform/ui/wx/message_box.h"
+#include "program_run.h"
+#include "resources/ui/resource_ids.h"
+
+namespace kt73b::testing {
+
+namespace {
+constexpr auto kPollInterval = 20ms;
+// Where the pointer rests in a window: inside it, clear of its title and its controls' edges.
+constexpr int kPointerInset = 4;
+constexpr auto kRepaintTime = 500ms;
+}  // namespace
+
+void GuiDriver::Run(const std::function<void()>& modal, const std::function<void()>& script) {
+    std::atomic<bool> scriptDone{false};
+    std::thread scriptThread([&] {
+        script();
+        CloseWhatIsOpen();
+        scriptDone = true;
+    });
+    modal();
+    // The script may still wait for calls on this thread after the modal loops have ended.
+    while (!scriptDone) {
+        wxTheApp->ProcessPendingEvents();
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    scriptThread.join();
+}
+
+void GuiDriver::OnGui(const std::function<void()>& call) {
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool ran = false;
+    };
+    auto pending = std::make_shared<Pending>();
+    // Handover: the GUI thread runs the call in whichever event loop is running and says so.
+    wxTheApp->CallAfter([pending, &call] {
+        call();
+        std::lock_guard lock(pending->mutex);
+        pending->ran = true;
+        pending->done.notify_all();
+    });
+    std::unique_lock lock(pending->mutex);
+    pending->done.wait(lock, [&] { return pending->ran; });
+}
+
+bool GuiDriver::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+wxPoint GuiDriver::PointerSpotOnTop() {
+    return Read<wxPoint>([this] {
+        wxWindow* top = backend_.OpenMessageBox();
+        if (top == nullptr)
+            top = Window(IDD_ABOUTBOX);
+        if (top == nullptr)
+            top = Window(IDD_UPDATER_DIALOG);
+        if (top == nullptr)
+            return wxPoint(0, 0);
+        return top->GetScreenPosition() + wxPoint(kPointerInset, kPointerInset);
+    });
+}
+
+void GuiDriver::PressKeys(const std::string& keys) {
+    const wxPoint spot = PointerSpotOnTop();
+    std::vector<std::string> command = {
+        "xdotool", "mousemove",       std::to_string(spot.x), std::to_string(spot.y),
+        "key",     "--clearmodifiers"};
+    std::istringstream names(keys);
+    for (std::string name; names >> name;)
+        command.push_back(name);
+    EXPECT_EQ(RunToEnd(command), 0) << "xdotool could not press " << keys;
+}
+
+void GuiDriver::RightClick() {
+    const wxPoint spot = PointerSpotOnTop();
+    EXPECT_EQ(RunToEnd({"xdotool", "mousemove", std::to_string(spot.x), std::to_string(spot.y),
+                        "click", "3"}),
+              0);
+}
+
+bool GuiDriver::SaveScreenshot(const std::string& path) {
+    // GTK draws a change on one of its next frames: the picture waits for them, no check does.
+    std::this_thread::sleep_for(kRepaintTime);
+    return RunToEnd({"import", "-window", "root", path}) == 0;
+}
+
+// After a failed step the script may leave a box or a dialog open: close them, innermost first,
+// so that the modal loops on the GUI thread end and the test can report.
+void GuiDriver::CloseWhatIsOpen() {
+    for (;;) {
+        bool closedOne = false;
+        OnGui([&] {
+            if (wxGenericMessageDialog* box = backend_.OpenMessageBox()) {
+                box->EndModal(wxID_OK);
+                closedOne = true;
+            } else if (ui::WxDialogWindow* about = Window(IDD_ABOUTBOX)) {
+                about->EndDialog(ui::kIdCancel);
+                closedOne = true;
+            } else if (ui::WxDialogWindow* main = Window(IDD_UPDATER_DIALOG)) {
+                main->EndDialog(ui::kIdCancel);
+                closedOne = true;
+            }
+        });
+        if (!closedOne)
+            return;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+}  // namespace kt73b::testing

@@ -1,0 +1,125 @@
+#include "gui_fixture.h"
+
+#include <unistd.h>
+#include <wx/choice.h>
+
+#include <cstdlib>
+
+#include "app/model_byte.h"
+#include "app/updater_app.h"
+#include "emulator/image_check.h"
+#include "engine/image_set.h"
+#include "gui_environment.h"
+#include "resources/ui/resource_ids.h"
+
+namespace kt73b::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The device's time-outs cut short, and a 2 ms tick: a whole update then takes a few seconds.
+UpdateTimings GuiTimings() {
+    UpdateTimings timings;
+    timings.identityTimeout = 2s;
+    timings.eraseTimeout = 2s;
+    timings.writeTimeout = 1s;
+    timings.finishTimeout = 2s;
+    timings.retryPause = 2ms;
+    timings.updateModePause = 2ms;
+    timings.tickPeriodMs = 2;
+    return timings;
+}
+
+}  // namespace
+
+void GuiTest::SetUp() {
+    if (!GuiUnavailableReason().empty())
+        GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ =
+        fs::temp_directory_path() / ("kt73b-gui-" + std::to_string(getpid()) + "-" + test->name());
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_);
+    fs::permissions(scratch_, fs::perms::owner_all);
+    previousDirectory_ = fs::current_path();
+    fs::current_path(scratch_);
+    // The instance locks live here, apart from any other copy of the updater on this machine.
+    setenv("XDG_RUNTIME_DIR", scratch_.c_str(), 1);
+    SetModelByte(0x57);
+    SetHostIdentityFamily(0);
+    ui::SetBackend(&backend_);
+}
+
+void GuiTest::TearDown() {
+    if (!GuiUnavailableReason().empty())
+        return;
+    ui::SetBackend(nullptr);
+    device_.reset();
+    fs::current_path(previousDirectory_);
+    fs::remove_all(scratch_);
+}
+
+void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {
+    emu::EmulatorSettings settings;
+    settings.device.updateMode = updateMode;
+    settings.link.bytesPerSecond = 0;
+    settings.link.latency = emu::Micros{0};
+    settings.device.commandTime = emu::Micros{0};
+    settings.device.eraseTimePerBlock = emu::Micros{0};
+    settings.device.writeTime = writeTime;
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings);
+}
+
+void GuiTest::RunUpdater(const std::function<void()>& script) {
+    driver_.Run([] { CTn8UpdatorApp("kt73b-updater-demo", GuiTimings()).InitInstance(); }, script);
+}
+
+std::string GuiTest::Text(int id) {
+    return driver_.Read<std::string>([&] {
+        const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
+        return window != nullptr ? window->ControlText(id) : std::string("(no window)");
+    });
+}
+
+bool GuiTest::Enabled(int id) {
+    return driver_.Read<bool>([&] {
+        const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
+        return window != nullptr && window->IsControlEnabled(id);
+    });
+}
+
+// What the closed list shows, as the widget itself holds it.
+std::string GuiTest::SelectedItem(int listId) {
+    return driver_.Read<std::string>([&] {
+        const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
+        const auto* list =
+            window != nullptr ? dynamic_cast<wxChoice*>(window->ControlWindow(listId)) : nullptr;
+        return list != nullptr ? std::string(list->GetStringSelection().utf8_str()) : "";
+    });
+}
+
+bool GuiTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
+    return driver_.WaitFor([&] { return Text(IDC_STATUS_LINE) == text; }, timeout);
+}
+
+std::uint32_t GuiTest::Requests(emu::RequestKind kind) {
+    std::uint32_t count = 0;
+    device_->WithEmulator([&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
+    return count;
+}
+
+std::string GuiTest::FlashVersusImages() {
+    std::string difference;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
+    });
+    return difference;
+}
+
+std::string GuiTest::ArtefactPath(const std::string& name) {
+    fs::create_directories(KT73B_GUI_ARTEFACT_DIR);
+    return (fs::path(KT73B_GUI_ARTEFACT_DIR) / name).string();
+}
+
+}  // namespace kt73b::testing

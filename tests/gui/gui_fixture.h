@@ -1,0 +1,50 @@
+// Runs the updater's start-up (CTn8UpdatorApp) on the wx back end in this process, against the
+// emulated device with no link or device time and shortened time-outs, in a scratch folder that
+// also holds the instance locks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "emulator/loopback/loopback_emulator.h"
+#include "gui_driver.h"
+
+namespace kt73b::testing {
+
+class GuiTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The emulated device, started in its update mode or as a normal start leaves it, writing
+    // each chunk in `writeTime` (none by default).
+    void StartDevice(bool updateMode = true, emu::Micros writeTime = emu::Micros{0});
+    // Runs the application object to its end, with `script` acting meanwhile.
+    void RunUpdater(const std::function<void()>& script);
+
+    // Script side, on the main dialog.
+    std::string Text(int id);
+    bool Enabled(int id);
+    std::string SelectedItem(int listId);
+    bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kGuiWait);
+    std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
+    std::uint32_t Writes() { return Requests(emu::RequestKind::kWrite); }
+    std::uint32_t Finishes() { return Requests(emu::RequestKind::kFinish); }
+    std::string FlashVersusImages();
+    // A path for a test artefact in the build tree, kept after the run.
+    static std::string ArtefactPath(const std::string& name);
+
+    ui::WxBackend backend_;
+    GuiDriver driver_{backend_};
+    std::unique_ptr<emu::LoopbackEmulator> device_;
+    std::filesystem::path scratch_;
+
+  private:
+    std::filesystem::path previousDirectory_;
+};
+
+}  // namespace kt73b::testing

@@ -1,0 +1,93 @@
+// The shipped dialog programs as a person starts them: their windows found on the X display,
+// keys pressed with xdotool, and their exit status once the window has closed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "gui_environment.h"
+#include "program_run.h"
+
+namespace kt73b::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kStartWait = 30s;
+constexpr auto kExitWait = 30s;
+
+class ProgramWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!GuiUnavailableReason().empty())
+            GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
+        // The programs' instance locks go to a folder of this test's own.
+        scratch_ = fs::temp_directory_path() /
+                   ("kt73b-gui-programs-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        fs::permissions(scratch_, fs::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", scratch_.c_str(), 1);
+    }
+    void TearDown() override {
+        if (!scratch_.empty())
+            fs::remove_all(scratch_);
+    }
+
+    // The X window whose title is exactly `title`, waiting until it is mapped; "" if none.
+    static std::string FindWindow(const std::string& title) {
+        return OutputOf({"timeout", std::to_string(kStartWait.count()), "xdotool", "search",
+                         "--sync", "--onlyvisible", "--name", "^" + Escaped(title) + "$"});
+    }
+    // Presses `keys` with the pointer in `window`: without a window manager, focus follows it.
+    static bool PressKeys(const std::string& window, const std::string& keys) {
+        return RunToEnd({"xdotool", "mousemove", "--window", window, "8", "8", "key", keys}) == 0;
+    }
+
+  private:
+    static std::string Escaped(const std::string& text) {
+        std::string escaped;
+        for (const char c : text) {
+            if (std::string_view("()[].\\^$*+?{}|").find(c) != std::string_view::npos)
+                escaped += '\\';
+            escaped += c;
+        }
+        return escaped;
+    }
+
+    fs::path scratch_;
+};
+
+TEST_F(ProgramWindowTest, Updater_SecondCopyNumbersItsTitleAndEscapeEndsEach) {
+    auto first = ProgramRun::Start({KT73B_UPDATER_PROGRAM});
+    ASSERT_NE(first, nullptr);
+    const std::string firstWindow = FindWindow("Velk KT-73B System v3.00");
+    ASSERT_FALSE(firstWindow.empty());
+    auto second = ProgramRun::Start({KT73B_UPDATER_PROGRAM});
+    ASSERT_NE(second, nullptr);
+    const std::string secondWindow = FindWindow("Velk KT-73B System v3.00 (2)");
+    ASSERT_FALSE(secondWindow.empty());
+
+    EXPECT_TRUE(PressKeys(secondWindow, "Escape"));
+    EXPECT_EQ(second->WaitForExit(kExitWait), 0);
+    EXPECT_TRUE(PressKeys(firstWindow, "Escape"));
+    EXPECT_EQ(first->WaitForExit(kExitWait), 0);
+}
+
+TEST_F(ProgramWindowTest, Demo_EscapeDuringAnUpdateEndsTheProgramCleanly) {
+    auto demo = ProgramRun::Start({KT73B_UPDATER_DEMO_PROGRAM});
+    ASSERT_NE(demo, nullptr);
+    const std::string window = FindWindow("Velk KT-73B System v3.00");
+    ASSERT_FALSE(window.empty());
+    // At the device's own pace a whole update takes about a minute: Escape comes well within it.
+    EXPECT_TRUE(PressKeys(window, "Return"));
+    EXPECT_FALSE(demo->WaitForExit(2s).has_value()) << "Return must not end the program";
+    EXPECT_TRUE(PressKeys(window, "Escape"));
+    EXPECT_EQ(demo->WaitForExit(kExitWait), 0);
+}
+
+}  // namespace
+}  // namespace kt73b::testing

@@ -1,0 +1,192 @@
+// The dialog program's window on wxWidgets, driven for real through the X server: the ports the
+// demo build pre-selects, Return, Escape, the about box, boxes, and the layout from the template.
+#include <algorithm>
+
+#include "app/instance_numbering.h"
+#include "gui_fixture.h"
+#include "platform/ui/wx/message_box.h"
+#include "resources/ui/resource_ids.h"
+
+namespace kt73b::testing {
+namespace {
+
+constexpr const char* kDevice = "VELK KT Series";
+
+TEST_F(GuiTest, DemoBuild_PreselectsTheEmulatedDevicesPorts) {
+    StartDevice();
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        EXPECT_EQ(SelectedItem(IDC_MIDI_IN_LIST), kDevice);
+        EXPECT_EQ(SelectedItem(IDC_MIDI_OUT_LIST), kDevice);
+        EXPECT_EQ(driver_.Read<std::string>([&] {
+            return std::string(driver_.Window(IDD_UPDATER_DIALOG)->GetTitle().utf8_str());
+        }),
+                  "Velk KT-73B System v3.00");
+        driver_.PressKeys("Escape");
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_UPDATER_DIALOG));
+    });
+}
+
+TEST_F(GuiTest, Return_RunsAWholeUpdateThenExecuteIsDisabled) {
+    StartDevice();
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait)) << Text(1003);
+        ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }, kGuiWait));
+
+        EXPECT_FALSE(Enabled(ui::kIdOk));
+        EXPECT_TRUE(Enabled(IDC_MIDI_IN_LIST));
+        EXPECT_TRUE(Enabled(IDC_MIDI_OUT_LIST));
+        EXPECT_EQ(Text(IDC_STEP_COUNTER), "6/6");
+        EXPECT_EQ(FlashVersusImages(), "");
+        EXPECT_TRUE(driver_.SaveScreenshot(ArtefactPath("dialog-after-update.png")));
+
+        // Execute is disabled: Return now does nothing, and no box comes up.
+        driver_.PressKeys("Return");
+        const std::uint32_t writes = Writes();
+        EXPECT_FALSE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, 1s));
+        EXPECT_EQ(Writes(), writes);
+        driver_.PressKeys("Escape");
+    });
+}
+
+TEST_F(GuiTest, Escape_DuringAnUpdateEndsTheProgram) {
+    StartDevice();
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(
+            driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
+        // The focused Execute button went disabled; Escape must still reach the dialog.
+        driver_.PressKeys("Escape");
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_UPDATER_DIALOG));
+    });
+    // RunUpdater returned: the dialog is gone and its worker has been joined, before the end.
+    EXPECT_EQ(Finishes(), 0u);
+    EXPECT_NE(FlashVersusImages(), "");
+}
+
+TEST_F(GuiTest, ReturnWhileAnUpdateRuns_StartsNothing) {
+    StartDevice();
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(
+            driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
+        // The focused Execute went disabled and the default button is disabled: as on Windows,
+        // Return reaches no button, and a second update cannot start by a double press.
+        driver_.PressKeys("Return");
+        EXPECT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait));
+        EXPECT_FALSE(driver_.IsBoxOpen());
+        EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
+        driver_.PressKeys("Escape");
+    });
+    EXPECT_EQ(FlashVersusImages(), "");
+}
+
+TEST_F(GuiTest, UpdateFailure_ShowsAnErrorBoxOwnedByTheDialog) {
+    StartDevice(/*updateMode=*/false);
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, kGuiWait));
+        driver_.OnGui([&] {
+            const wxGenericMessageDialog* box = backend_.OpenMessageBox();
+            EXPECT_EQ(box->GetMessage(), "Please use the firmware update mode.");
+            EXPECT_EQ(box->GetTitle(), "Error");
+            EXPECT_TRUE(box->GetMessageDialogStyle() & wxICON_ERROR);
+            EXPECT_EQ(box->GetParent(), driver_.Window(IDD_UPDATER_DIALOG));
+        });
+        // The worker waits in its box until a person dismisses it; then the controls return.
+        EXPECT_FALSE(Enabled(IDC_RESCAN));
+        driver_.PressKeys("Return");
+        EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.IsBoxOpen(); }, kGuiWait));
+        EXPECT_TRUE(
+            driver_.WaitFor([&] { return Enabled(ui::kIdOk) && Enabled(IDC_RESCAN); }, kGuiWait));
+        driver_.PressKeys("Escape");
+    });
+}
+
+TEST_F(GuiTest, AltA_OpensTheAboutBoxWhileTheUpdateGoesOn) {
+    StartDevice(true, std::chrono::milliseconds(2));  // a few seconds: time to look meanwhile
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }, kGuiWait));
+        driver_.PressKeys("alt+a");
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
+        EXPECT_EQ(driver_.Read<std::string>(
+                      [&] { return driver_.Window(IDD_ABOUTBOX)->ControlText(IDC_ABOUT_VERSION); }),
+                  "Velk KT-73B System v3.00");
+        EXPECT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait));
+        EXPECT_TRUE(driver_.IsOpen(IDD_ABOUTBOX));
+        driver_.PressKeys("Escape");
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
+        EXPECT_TRUE(driver_.IsOpen(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Escape");
+    });
+    EXPECT_EQ(FlashVersusImages(), "");
+}
+
+TEST_F(GuiTest, ContextMenu_OffersTheAboutEntry) {
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        const auto entries = driver_.Read<std::vector<ui::WxDialogWindow::MenuEntry>>(
+            [&] { return driver_.Window(IDD_UPDATER_DIALOG)->MenuEntries(); });
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_EQ(entries[1].command, unsigned{IDM_ABOUTBOX});
+        EXPECT_EQ(entries[1].text, "About KT-73B Updater(&A)...");
+        driver_.RightClick();
+        driver_.PressKeys("Down Return");
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
+        driver_.PressKeys("Return");  // OK is the about box's default button
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
+        driver_.PressKeys("Escape");
+    });
+}
+
+TEST_F(GuiTest, SecondInstance_TitleEndsWithItsNumber) {
+    os::InstanceLock first;
+    ASSERT_EQ(ClaimInstanceNumber(first), 1);
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        EXPECT_EQ(driver_.Read<std::string>([&] {
+            return std::string(driver_.Window(IDD_UPDATER_DIALOG)->GetTitle().utf8_str());
+        }),
+                  "Velk KT-73B System v3.00 (2)");
+        driver_.PressKeys("Escape");
+    });
+}
+
+TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.OnGui([&] {
+            const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
+            const res::DialogTemplate& layout = *res::FindDialogTemplate(IDD_UPDATER_DIALOG);
+            EXPECT_EQ(window->GetClientSize(),
+                      window->ConvertDialogToPixels(wxSize(layout.width, layout.height)));
+            EXPECT_EQ(window->GetFont().GetPointSize(), layout.fontPoints);
+            // Template order is creation order, which is GTK's tab order.
+            std::vector<wxWindow*> expected;
+            for (const res::ControlTemplate& control : layout.controls) {
+                if (control.id != IDC_STATIC_TEXT)
+                    expected.push_back(window->ControlWindow(control.id));
+            }
+            std::vector<wxWindow*> actual;
+            for (wxWindow* child : window->GetChildren()) {
+                if (std::find(expected.begin(), expected.end(), child) != expected.end())
+                    actual.push_back(child);
+            }
+            EXPECT_EQ(actual, expected);
+            const wxWindow* execute = window->ControlWindow(ui::kIdOk);
+            EXPECT_EQ(execute->GetPosition(), window->ConvertDialogToPixels(wxPoint(119, 138)));
+            EXPECT_EQ(execute->GetSize(), window->ConvertDialogToPixels(wxSize(50, 16)));
+        });
+        driver_.PressKeys("Escape");
+    });
+}
+
+}  // namespace
+}  // namespace kt73b::testing
