@@ -1,6 +1,7 @@
 // The dialog program's window on wxWidgets, driven for real through the X server: the ports the
 // demo build pre-selects, Return, Escape, the about box, boxes, and the layout from the template.
 #include <algorithm>
+#include <array>
 
 #include "app/instance_numbering.h"
 #include "gui_fixture.h"
@@ -157,6 +158,25 @@ TEST_F(GuiTest, SecondInstance_TitleEndsWithItsNumber) {
                   "Velk KT-73B System v3.00 (2)");
         driver_.PressKeys("Escape");
     });
+}
+
+TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
+    std::array<os::InstanceLock, kMaxInstances> others;
+    for (os::InstanceLock& lock : others)
+        ASSERT_NE(ClaimInstanceNumber(lock), 0);
+    RunUpdater([&] {
+        ASSERT_TRUE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, kGuiWait));
+        driver_.OnGui([&] {
+            const wxGenericMessageDialog* box = backend_.OpenMessageBox();
+            EXPECT_EQ(box->GetMessage(), InstanceLimitMessage());
+            EXPECT_EQ(box->GetTitle(), "kt73b-updater-demo");          // the application's name
+            EXPECT_EQ(box->GetMessageDialogStyle() & wxICON_MASK, 0);  // no icon
+            EXPECT_EQ(box->GetParent(), nullptr);
+        });
+        driver_.PressKeys("Return");
+        EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.IsBoxOpen(); }, kGuiWait));
+    });
+    EXPECT_EQ(backend_.FindWindow(IDD_UPDATER_DIALOG), nullptr);
 }
 
 TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {

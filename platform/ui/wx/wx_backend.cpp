@@ -15,8 +15,9 @@ namespace {
 constexpr unsigned kMbIconMask = 0x00F0;
 
 long BoxStyle(unsigned type) {
-    // The dialogs show OK boxes only; the icon is the error icon or none.
-    return wxOK | ((type & kMbIconMask) == kMbIconError ? wxICON_ERROR : wxICON_NONE);
+    // The dialogs show OK boxes only; the icon is the error icon or none. wx's box leaves the
+    // icon out when no icon flag is given (wxICON_NONE would make it look one up and fail).
+    return wxOK | ((type & kMbIconMask) == kMbIconError ? wxICON_ERROR : 0L);
 }
 }  // namespace
 
