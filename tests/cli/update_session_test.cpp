@@ -28,12 +28,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// Short, yet long enough that a loaded machine (sanitizers, parallel tests) never times out by
+// itself.
 UpdateTimings ShortTimings() {
     UpdateTimings timings;
-    timings.identityTimeout = 400ms;
-    timings.eraseTimeout = 400ms;
-    timings.writeTimeout = 150ms;
-    timings.finishTimeout = 400ms;
+    timings.identityTimeout = 1500ms;
+    timings.eraseTimeout = 1500ms;
+    timings.writeTimeout = 300ms;
+    timings.finishTimeout = 1500ms;
     timings.retryPause = 2ms;
     timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
