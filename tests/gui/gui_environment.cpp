@@ -32,6 +32,9 @@ class GuiEnvironment final : public ::testing::Environment {
             return;
         }
         setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus to look for
+        // For the dialog programs the tests start, when built with a sanitizer.
+        setenv("LSAN_OPTIONS", "suppressions=" KT73B_LSAN_SUPPRESSIONS, 0);
+        setenv("TSAN_OPTIONS", "suppressions=" KT73B_TSAN_SUPPRESSIONS, 0);
         wxApp::SetInstance(new wxApp);
         if (!wxEntryStart(argc_, argv_) || !wxTheApp->CallOnInit()) {
             g_unavailable = "wxWidgets could not open the display";
