@@ -41,7 +41,7 @@ int WxUpdaterApp::OnExit() {
 }
 
 int RunDialogProgram(int argc, char** argv, UpdateTimings timings) {
-    // Handover: wxEntry owns and deletes the application object.
+    // wxEntry takes the application object and deletes it at its end.
     wxApp::SetInstance(new WxUpdaterApp(timings));
     return wxEntry(argc, argv);
 }

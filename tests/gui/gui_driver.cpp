@@ -20,7 +20,7 @@ constexpr auto kRepaintTime = 500ms;
 }  // namespace
 
 void GuiDriver::Run(const std::function<void()>& modal, const std::function<void()>& script) {
-    std::atomic<bool> scriptDone{false};
+    std::atomic<bool> scriptDone{false};  // set by the script's thread as its last act
     std::thread scriptThread([&] {
         script();
         CloseWhatIsOpen();

@@ -7,6 +7,7 @@
 
 #include "app/model_byte.h"
 #include "app/updater_app.h"
+#include "app/updater_dialog.h"
 #include "emulator/image_check.h"
 #include "engine/image_set.h"
 #include "gui_environment.h"
@@ -73,6 +74,12 @@ void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {
 
 void GuiTest::RunUpdater(const std::function<void()>& script) {
     driver_.Run([] { CTn8UpdatorApp("kt73b-updater-demo", GuiTimings()).InitInstance(); }, script);
+}
+
+int GuiTest::RunDialog(const std::function<void()>& script) {
+    int result = 0;
+    driver_.Run([&] { result = CTn8UpdatorDlg(1, GuiTimings()).DoModal(); }, script);
+    return result;
 }
 
 std::string GuiTest::Text(int id) {

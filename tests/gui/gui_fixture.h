@@ -25,6 +25,8 @@ class GuiTest : public ::testing::Test {
     void StartDevice(bool updateMode = true, emu::Micros writeTime = emu::Micros{0});
     // Runs the application object to its end, with `script` acting meanwhile.
     void RunUpdater(const std::function<void()>& script);
+    // Runs the main dialog alone (instance 1); what its DoModal returned.
+    int RunDialog(const std::function<void()>& script);
 
     // Script side, on the main dialog.
     std::string Text(int id);

@@ -160,6 +160,20 @@ TEST_F(GuiTest, SecondInstance_TitleEndsWithItsNumber) {
     });
 }
 
+TEST_F(GuiTest, CloseBox_EndsTheDialogDuringAnUpdate) {
+    StartDevice();
+    const int result = RunDialog([&] {
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }, kGuiWait));
+        // What the window manager's close box sends; Xvfb has no window manager to click.
+        driver_.OnGui([&] { driver_.Window(IDD_UPDATER_DIALOG)->Close(); });
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_UPDATER_DIALOG));
+    });
+    EXPECT_EQ(result, ui::kIdCancel);  // through the dialog's own IDCANCEL, as Exit and Escape
+    EXPECT_EQ(Finishes(), 0u);
+}
+
 TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
     std::array<os::InstanceLock, kMaxInstances> others;
     for (os::InstanceLock& lock : others)
