@@ -197,9 +197,48 @@ int JackClient::Process(jack_nframes_t frames, void* self) {
     return 0;
 }
 
+namespace {
+
+// The events of one cycle, offsets included, as one FNV-1a hash; 0 for no events.
+std::uint64_t InputSignature(void* buffer, jack_nframes_t count) {
+    constexpr std::uint64_t kOffsetBasis = 14695981039346656037ull;
+    constexpr std::uint64_t kPrime = 1099511628211ull;
+    if (count == 0) {
+        return 0;
+    }
+    std::uint64_t hash = kOffsetBasis;
+    const auto mix = [&hash](std::uint64_t value) { hash = (hash ^ value) * kPrime; };
+    for (jack_nframes_t i = 0; i < count; ++i) {
+        jack_midi_event_t event{};
+        if (jack_midi_event_get(&event, buffer, i) != 0) {
+            continue;
+        }
+        mix(event.time);
+        mix(event.size);
+        for (std::size_t b = 0; b < event.size; ++b) {
+            mix(event.buffer[b]);
+        }
+    }
+    return hash;
+}
+
+}  // namespace
+
+// A peer that misses a cycle (an xrun) leaves its last events in its port, and they are read
+// again; in the same cycle it misses what we sent it. Taken twice, the device's answer to one
+// request would count for the next one, which the device never received, and the update would
+// go on past a chunk that was never written. So a cycle whose events equal the previous cycle's,
+// offsets included, is skipped: a request and its answer take more than one cycle, so two real
+// answers never fill two cycles in a row alike.
 void JackClient::ProcessInput(jack_nframes_t frames) {
     void* buffer = jack_port_get_buffer(input_port_, frames);
     const jack_nframes_t count = jack_midi_get_event_count(buffer);
+    const std::uint64_t signature = InputSignature(buffer, count);
+    const bool stale = count > 0 && signature == last_input_signature_;
+    last_input_signature_ = signature;
+    if (stale) {
+        return;
+    }
     bool any = false;
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event{};

@@ -64,6 +64,8 @@ class JackClient {
     std::atomic<bool> stopping_{false};         // set by the destructor for the reader
     std::atomic<std::uint64_t> cycles_{0};      // process cycles so far; written by process
     std::atomic<std::uint64_t> dropped_in_{0};  // received messages the ring had no room for
+    // Process thread only: what the input port held in the previous cycle (InputSignature).
+    std::uint64_t last_input_signature_ = 0;
 
     std::mutex sink_mutex_;      // held while the reader hands a message on, and to change sink_
     InputSink* sink_ = nullptr;  // under sink_mutex_
