@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "app/append_log.h"
 #include "app/model_byte.h"
 #include "emulator/fault_script_parser.h"
+#include "emulator/host_message.h"
 #include "emulator/image_check.h"
 #include "engine/image_set.h"
 
@@ -97,10 +99,16 @@ ui::HeadlessControl DialogTest::Control(int id) const {
 }
 
 bool DialogTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
+    std::size_t looked = 0;  // texts before this one were looked at already
     return backend_.WaitUntil(
-        [&text](const ui::HeadlessBackend& b) {
+        [&text, &looked](const ui::HeadlessBackend& b) {
             const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
-            return window != nullptr && window->controls.at(IDC_STATUS_LINE).text == text;
+            if (window == nullptr)
+                return false;
+            const auto& shown = window->controls.at(IDC_STATUS_LINE).textHistory;
+            const auto from = shown.begin() + static_cast<std::ptrdiff_t>(looked);
+            looked = shown.size();
+            return std::find(from, shown.end(), text) != shown.end();
         },
         timeout);
 }
@@ -150,6 +158,20 @@ std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
     std::uint32_t count = 0;
     device_->WithEmulator([&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
     return count;
+}
+
+std::vector<std::uint32_t> DialogTest::WriteAddresses() {
+    std::vector<std::uint32_t> addresses;
+    device_->WithEmulator([&addresses](emu::Emulator& emulator) {
+        for (const emu::LogEntry& entry : emulator.Log().Entries()) {
+            if (entry.direction != emu::Direction::kHostToDevice)
+                continue;
+            const emu::HostMessage message = emu::ParseHostMessage(entry.bytes);
+            if (message.kind == emu::HostMessageKind::kWriteData)
+                addresses.push_back(message.address);
+        }
+    });
+    return addresses;
 }
 
 std::string DialogTest::FlashVersusImages() {

@@ -40,6 +40,8 @@ class DialogTest : public ::testing::Test {
 
     ui::HeadlessControl Control(int id) const;
     std::string Status() const { return Control(IDC_STATUS_LINE).text; }
+    // Waits until the status line has shown `text`, now or before: each answer moves the run on
+    // at once, so a text that lasts one chunk may be gone before this thread looks.
     bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kShortWait);
     // Waits until the run has restored the controls (Rescan enabled again after Execute).
     bool WaitUntilRestored(std::chrono::milliseconds timeout = kShortWait);
@@ -48,6 +50,8 @@ class DialogTest : public ::testing::Test {
     void CreateLogFile() const;
     std::vector<std::string> LogTexts() const;  // the texts of the log's lines, in order
     std::uint32_t RequestCount(emu::RequestKind kind);
+    // The flash address of every write-data frame the device received, in order.
+    std::vector<std::uint32_t> WriteAddresses();
     std::string FlashVersusImages();
 
     ui::HeadlessBackend backend_;

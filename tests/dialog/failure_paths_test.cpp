@@ -120,15 +120,16 @@ TEST_F(FailurePaths, SixWriteTimeOutsThenSuccessGoesOn) {
     StartDevice("write#2-7=ignore");
     OpenDialog();
     Execute();
-    ASSERT_TRUE(WaitForStatus("Data transmit  4096 / 262144 ", kUpdateWait)) << Status();
-    // The status shows once the third chunk is sent; the device counts it when it takes it.
-    for (auto end = std::chrono::steady_clock::now() + kShortWait;
-         RequestCount(RequestKind::kWrite) < 9u && std::chrono::steady_clock::now() < end;) {
-        std::this_thread::sleep_for(1ms);
-    }
-    EXPECT_EQ(RequestCount(RequestKind::kWrite), 9u);  // chunk 2 sent seven times, 1 and 3 once
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    // Chunk 2 sent seven times, 1 and 3 once; every other chunk once.
+    const std::vector<std::uint32_t> written = WriteAddresses();
+    ASSERT_EQ(written.size(), 1902u + 6u);
+    EXPECT_EQ(std::vector<std::uint32_t>(written.begin(), written.begin() + 9),
+              (std::vector<std::uint32_t>{0x0000, 0x0800, 0x0800, 0x0800, 0x0800, 0x0800, 0x0800,
+                                          0x0800, 0x1000}));
     EXPECT_TRUE(backend_.MessageBoxes().empty());
     EXPECT_TRUE(LogTexts().empty());
+    EXPECT_EQ(FlashVersusImages(), "");
 }
 
 TEST_F(FailurePaths, SeventhWriteTimeOut) {
@@ -153,9 +154,13 @@ TEST_F(FailurePaths, FlashWriteErrorsAreLoggedEachTimeAndTheChunkResent) {
     StartDevice("write#2-3=status:3");
     OpenDialog();
     Execute();
-    ASSERT_TRUE(WaitForStatus("Data transmit  4096 / 262144 ", kUpdateWait)) << Status();
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
     EXPECT_EQ(LogTexts(), Texts(2, "(Flash Write)Transfer error occurred."));
     EXPECT_TRUE(backend_.MessageBoxes().empty());
+    const std::vector<std::uint32_t> written = WriteAddresses();
+    ASSERT_EQ(written.size(), 1902u + 2u);
+    EXPECT_EQ(std::vector<std::uint32_t>(written.begin(), written.begin() + 5),
+              (std::vector<std::uint32_t>{0x0000, 0x0800, 0x0800, 0x0800, 0x1000}));
 }
 
 TEST_F(FailurePaths, OutputPortThatDoesNotOpen) {
