@@ -14,8 +14,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Every program stands alone: no DLL of the compiler's runtime next to it.
+# Every program stands alone: no DLL of the compiler's runtime next to it. Release programs
+# carry no symbol table.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # CTest and the build run our test programs through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

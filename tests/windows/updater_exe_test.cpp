@@ -96,7 +96,7 @@ TEST_F(UpdaterExeTest, Start_TheTwentyFirstCopyShowsTheLimitAndEnds) {
     EXPECT_EQ(TextOf(box), "Updater");  // the executable's name is the caption
     EXPECT_EQ(MessageBoxText(box),
               "It is forbidden to launch more than 20 instance of this application.");
-    EXPECT_FALSE(MessageBoxHasIcon(box));
+    EXPECT_EQ(MessageBoxIcon(box), nullptr);
     EXPECT_EQ(DialogWithControl(refused.Windows(), IDC_MIDI_IN_LIST), nullptr);
 
     PressKey(box, VK_RETURN);
@@ -117,7 +117,7 @@ TEST_F(UpdaterExeTest, Execute_WithoutMidiDevicesReportsTheOutputPortAndLogsOneL
     ASSERT_TRUE(WaitUntil([&] { return (box = DialogOwnedBy(copy.Windows(), main)) != nullptr; }));
     EXPECT_EQ(TextOf(box), "Error");
     EXPECT_EQ(MessageBoxText(box), "Can't open MIDI Out device.");
-    EXPECT_TRUE(MessageBoxHasIcon(box));
+    EXPECT_NE(MessageBoxIcon(box), nullptr);
     EXPECT_TRUE(std::regex_match(
         LogContents(), std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d {5}Midi out error\.\r\n)")))
         << LogContents();

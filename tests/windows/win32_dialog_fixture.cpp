@@ -79,6 +79,8 @@ void Win32DialogTest::OpenDialog(int instanceNumber) {
         ended_ = true;
     });
     ASSERT_TRUE(WaitUntil([this] {
+        if (dialogThreadId_ == 0)
+            return false;  // the windows of thread 0 would be every thread's
         main_ = DialogWithControl(DialogThreadWindows(), IDC_MIDI_IN_LIST);
         return main_ != nullptr && !TextOf(main_).empty();
     })) << "the main dialog did not show";

@@ -20,7 +20,7 @@
 namespace kt73b::testing {
 
 // A whole update with a 2 ms tick and no link or device time takes a few seconds.
-inline constexpr auto kUpdateWait = 240s;
+inline constexpr auto kUpdateWait = 120s;
 
 UpdateTimings FastTimings();
 
@@ -49,10 +49,12 @@ class Win32DialogTest : public ::testing::Test {
     std::unique_ptr<emu::LoopbackEmulator> device_;
     std::unique_ptr<CTn8UpdatorDlg> dialog_;
     HWND main_ = nullptr;
-    std::atomic<int> modalResult_{0};
+    std::atomic<int> modalResult_{0};  // DoModal's result, written by the dialog's thread
 
   private:
     std::thread dialogThread_;
+    // Written by the dialog's thread (its id as it starts, `ended_` once DoModal has returned),
+    // read by the test's thread.
     std::atomic<DWORD> dialogThreadId_{0};
     std::atomic<bool> ended_{false};
     std::filesystem::path previousDirectory_;

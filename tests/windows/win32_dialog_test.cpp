@@ -82,7 +82,7 @@ TEST_F(Win32DialogTest, MessageBox_IsOwnedByTheDialogAndTheRunRestoresTheControl
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(TextOf(box), "Error");
     EXPECT_EQ(MessageBoxText(box), "Illegal device connected.");
-    EXPECT_TRUE(MessageBoxHasIcon(box));
+    EXPECT_EQ(MessageBoxIcon(box), LoadIconA(nullptr, IDI_ERROR));  // MB_ICONERROR
     EXPECT_FALSE(IsEnabled(main_, IDC_RESCAN));  // restored only once the box is dismissed
 
     PressKey(box, VK_RETURN);

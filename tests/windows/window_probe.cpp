@@ -131,7 +131,7 @@ std::string MessageBoxText(HWND box) {
     return {};
 }
 
-bool MessageBoxHasIcon(HWND box) {
+HICON MessageBoxIcon(HWND box) {
     for (HWND child : ChildrenOf(box)) {
         const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
         DWORD_PTR icon = 0;
@@ -139,10 +139,10 @@ bool MessageBoxHasIcon(HWND box) {
             SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
                                 &icon) != 0 &&
             icon != 0) {
-            return true;
+            return reinterpret_cast<HICON>(icon);
         }
     }
-    return false;
+    return nullptr;
 }
 
 void ClickButton(HWND dialog, int id) {

@@ -35,9 +35,9 @@ std::string TextOf(HWND window);  // WM_GETTEXT, answered by the window's own th
 std::string ControlTextOf(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
-// A message box's text and whether it shows an icon.
+// A message box's text, and the icon it shows (null when none).
 std::string MessageBoxText(HWND box);
-bool MessageBoxHasIcon(HWND box);
+HICON MessageBoxIcon(HWND box);
 
 // Input as the dialog manager receives it: a click on a button, a key at the focused window.
 void ClickButton(HWND dialog, int id);

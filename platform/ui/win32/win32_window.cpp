@@ -40,7 +40,7 @@ bool Win32Window::OnInitDialog(HWND window) {
     return dialog_.OnInitDialog();
 }
 
-INT_PTR Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case kRunPendingCallsMessage:
             dialog_.RunPendingCalls();
@@ -69,7 +69,6 @@ INT_PTR Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDestroy();
             return FALSE;
         default:
-            (void)lParam;
             return FALSE;
     }
 }

@@ -32,7 +32,7 @@ Handle Untagged(Handle handle) {
 // system's, the layer's devices follow. The first use takes a listing if none was taken yet.
 class SystemDeviceCount {
   public:
-    explicit SystemDeviceCount(UINT(WINAPI* SystemWinmm::*count)()) : count_(count) {}
+    explicit SystemDeviceCount(UINT (WINAPI* SystemWinmm::*count)()) : count_(count) {}
 
     UINT Refresh() {
         const SystemWinmm& system = System();
@@ -47,7 +47,7 @@ class SystemDeviceCount {
     }
 
   private:
-    UINT(WINAPI* SystemWinmm::*count_)();
+    UINT (WINAPI* SystemWinmm::*count_)();
     // Written by whichever thread lists the devices, read by the thread that opens one; -1 until
     // the first listing. Atomic: the listing and the open are ordered by their callers.
     std::atomic<long long> last_{-1};

@@ -51,8 +51,9 @@ MMRESULT OpenLayerInput(LPHMIDIIN phmi, UINT index, DWORD_PTR callback, DWORD_PT
     }
     auto route = std::make_unique<InputRoute>(InputRoute{callback, instance});
     HMIDIIN layerHandle = nullptr;
-    const MMRESULT result = ::midiInOpen(&layerHandle, index, reinterpret_cast<DWORD_PTR>(&RouteInput),
-                                         reinterpret_cast<DWORD_PTR>(route.get()), flags);
+    const MMRESULT result =
+        ::midiInOpen(&layerHandle, index, reinterpret_cast<DWORD_PTR>(&RouteInput),
+                     reinterpret_cast<DWORD_PTR>(route.get()), flags);
     if (result != MMSYSERR_NOERROR)
         return result;
     *phmi = Tagged(layerHandle);
@@ -96,17 +97,20 @@ MMRESULT WINAPI MidiInClose(HMIDIIN hmi) {
 
 MMRESULT WINAPI MidiInPrepareHeader(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh) {
     return IsLayerHandle(hmi) ? ::midiInPrepareHeader(Untagged(hmi), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInPrepareHeader, hmi, pmh, cbmh);
+                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInPrepareHeader,
+                                           hmi, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiInUnprepareHeader(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh) {
     return IsLayerHandle(hmi) ? ::midiInUnprepareHeader(Untagged(hmi), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInUnprepareHeader, hmi, pmh, cbmh);
+                              : CallSystem(MMSYSERR_INVALHANDLE,
+                                           &SystemWinmm::midiInUnprepareHeader, hmi, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiInAddBuffer(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh) {
-    return IsLayerHandle(hmi) ? ::midiInAddBuffer(Untagged(hmi), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInAddBuffer, hmi, pmh, cbmh);
+    return IsLayerHandle(hmi)
+               ? ::midiInAddBuffer(Untagged(hmi), pmh, cbmh)
+               : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInAddBuffer, hmi, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiInStart(HMIDIIN hmi) {

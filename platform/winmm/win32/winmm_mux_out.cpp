@@ -23,7 +23,8 @@ UINT WINAPI MidiOutGetNumDevs() {
 
 MMRESULT WINAPI MidiOutGetDevCapsA(UINT_PTR uDeviceID, LPMIDIOUTCAPSA pmoc, UINT cbmoc) {
     if (IsSystemDevice(uDeviceID)) {
-        return CallSystem(MMSYSERR_BADDEVICEID, &SystemWinmm::midiOutGetDevCapsA, uDeviceID, pmoc, cbmoc);
+        return CallSystem(MMSYSERR_BADDEVICEID, &SystemWinmm::midiOutGetDevCapsA, uDeviceID, pmoc,
+                          cbmoc);
     }
     return ::midiOutGetDevCapsA(uDeviceID - SystemOutputs().Last(), pmoc, cbmoc);
 }
@@ -31,8 +32,8 @@ MMRESULT WINAPI MidiOutGetDevCapsA(UINT_PTR uDeviceID, LPMIDIOUTCAPSA pmoc, UINT
 MMRESULT WINAPI MidiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback,
                             DWORD_PTR dwInstance, DWORD fdwOpen) {
     if (IsSystemDevice(uDeviceID)) {
-        return CallSystem(MMSYSERR_NODRIVER, &SystemWinmm::midiOutOpen, phmo, uDeviceID, dwCallback, dwInstance,
-                          fdwOpen);
+        return CallSystem(MMSYSERR_NODRIVER, &SystemWinmm::midiOutOpen, phmo, uDeviceID, dwCallback,
+                          dwInstance, fdwOpen);
     }
     const MMRESULT result =
         ::midiOutOpen(phmo, uDeviceID - SystemOutputs().Last(), dwCallback, dwInstance, fdwOpen);
@@ -48,17 +49,20 @@ MMRESULT WINAPI MidiOutClose(HMIDIOUT hmo) {
 
 MMRESULT WINAPI MidiOutPrepareHeader(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh) {
     return IsLayerHandle(hmo) ? ::midiOutPrepareHeader(Untagged(hmo), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiOutPrepareHeader, hmo, pmh, cbmh);
+                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiOutPrepareHeader,
+                                           hmo, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiOutUnprepareHeader(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh) {
     return IsLayerHandle(hmo) ? ::midiOutUnprepareHeader(Untagged(hmo), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiOutUnprepareHeader, hmo, pmh, cbmh);
+                              : CallSystem(MMSYSERR_INVALHANDLE,
+                                           &SystemWinmm::midiOutUnprepareHeader, hmo, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiOutLongMsg(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh) {
-    return IsLayerHandle(hmo) ? ::midiOutLongMsg(Untagged(hmo), pmh, cbmh)
-                              : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiOutLongMsg, hmo, pmh, cbmh);
+    return IsLayerHandle(hmo)
+               ? ::midiOutLongMsg(Untagged(hmo), pmh, cbmh)
+               : CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiOutLongMsg, hmo, pmh, cbmh);
 }
 
 MMRESULT WINAPI MidiOutReset(HMIDIOUT hmo) {
