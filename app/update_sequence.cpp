@@ -177,6 +177,8 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
             RestoreControls();
             return kFailed;
         }
+        if (timedOut && !LetLateAnswerPass())
+            return kFailed;
         Pause(timings_.retryPause);
     }
 }
@@ -204,6 +206,17 @@ void CTn8UpdatorDlg::PrepareForAnswer() {
     completion_.Reset();
     if (closing_)
         completion_.Set();
+}
+
+// After a time-out the chunk's answer may still be on its way. Sent again at once, the chunk
+// would take that late answer for its own, and its own answer would then be taken for the next
+// chunk, which the device may never have written: the run could report completion with a chunk
+// missing. So the chunk goes out again only once the late answer has come, or one more write
+// wait has passed without it; the re-send's PrepareForAnswer drops it. False when the dialog
+// closed meanwhile.
+bool CTn8UpdatorDlg::LetLateAnswerPass() {
+    WaitForAnswer(timings_.writeTimeout);
+    return !closing_;
 }
 
 // A wait that the closing dialog ended, or that returns after it closed, counts as the closing

@@ -74,6 +74,7 @@ class CTn8UpdatorDlg : public ui::Dialog {
     void PrepareForAnswer();
     void SelectMatchingPorts(ui::ComboBox& list);
     Wait WaitForAnswer(std::chrono::milliseconds timeout);
+    bool LetLateAnswerPass();
     std::int32_t AnswerStatus() const;
     void Pause(std::chrono::milliseconds duration);
     void ShowError(int stringId);
