@@ -1,0 +1,212 @@
+#include "soak_harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+
+#include "app/append_log.h"
+#include "app/model_byte.h"
+#include "engine/inbound_classification.h"
+#include "engine/protocol_constants.h"
+
+namespace kt73b::soak {
+
+namespace {
+
+bool IsUpdateModeRequest(const std::vector<std::uint8_t>& bytes) {
+    return bytes.size() > 4 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
+           bytes[4] == kCommandUpdateMode;
+}
+
+bool IsFinishRequest(const std::vector<std::uint8_t>& bytes) {
+    return bytes.size() > 4 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
+           bytes[4] == kCommandFinish;
+}
+
+bool IsAnswerWithStatus(const std::vector<std::uint8_t>& bytes, std::uint8_t status) {
+    return bytes.size() > 5 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
+           bytes[4] == kCommandReply && bytes[5] == status;
+}
+
+// What the receive side would take as an answer, with the host's model byte as it is now.
+bool CountsAsAnswer(const std::vector<std::uint8_t>& bytes) {
+    const InboundKind kind = ClassifyInbound(bytes.data(), bytes.size(), ModelByte()).kind;
+    return kind == InboundKind::kReplyStatus || kind == InboundKind::kReportedModel;
+}
+
+}  // namespace
+
+UpdateTimings SoakTimings() {
+    UpdateTimings timings = testing::FastTimings();
+    timings.identityTimeout = 600ms;
+    timings.eraseTimeout = 600ms;
+    timings.finishTimeout = 600ms;
+    timings.writeTimeout = 200ms;
+    return timings;
+}
+
+void SoakHarness::StartRun(const std::string& faultRules, const CloseMoment& close) {
+    // Each run starts as a fresh process would: model byte, family code, an empty log file.
+    SetModelByte(0x57);
+    SetHostIdentityFamily(0);
+    std::filesystem::remove(kLogFileName);
+    CreateLogFile();
+    backend_.SetBoxPolicy(close.whileBoxShows ? ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed
+                                              : ui::HeadlessBackend::BoxPolicy::kDismissAtOnce);
+    StartDevice(faultRules);
+    OpenDialog(1, SoakTimings());
+    Execute();
+}
+
+RunRecord SoakHarness::RunUpdate(const std::string& faultRules, CloseMoment close) {
+    const std::size_t boxesBefore = backend_.MessageBoxes().size();
+    StartRun(faultRules, close);
+    RunRecord record;
+    record.end = AwaitEnd(boxesBefore, close);
+    RecordWindow(record, boxesBefore);
+    RecordDevice(record);
+    CloseAndRecord(record);
+    return record;
+}
+
+RunEnd SoakHarness::AwaitEnd(std::size_t boxesBefore, const CloseMoment& close) {
+    const bool closesEarly = close.afterRequests != CloseMoment::kAtTheEnd;
+    // A moment given by the request count is looked for often, so the close comes close to it.
+    const auto slice = closesEarly ? 1ms : 50ms;
+    const auto deadline = std::chrono::steady_clock::now() + runBound_;
+    while (std::chrono::steady_clock::now() < deadline) {
+        // Wakes at the run's end; every slice it looks whether the run waits for good.
+        Ending ending = Ending::kRunning;
+        bool boxShows = false;
+        backend_.WaitUntil(
+            [&](const ui::HeadlessBackend& b) {
+                ending = EndingLocked(b, boxesBefore);
+                boxShows = b.BoxesLocked().size() > boxesBefore;
+                return ending != Ending::kRunning || (close.whileBoxShows && boxShows);
+            },
+            slice);
+        if (ending != Ending::kRunning)
+            return ending == Ending::kCompleted ? RunEnd::kCompleted : RunEnd::kFailed;
+        if (close.whileBoxShows && boxShows)
+            return RunEnd::kClosed;
+        if (closesEarly && RequestsReceived() >= close.afterRequests)
+            return RunEnd::kClosed;
+        if (WaitsForAnAnswerThatCannotCome())
+            return RunEnd::kWaitingForUpdateMode;
+    }
+    return RunEnd::kHung;
+}
+
+std::uint32_t SoakHarness::RequestsReceived() {
+    std::uint32_t count = 0;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        for (const auto kind :
+             {emu::RequestKind::kIdentity, emu::RequestKind::kUpdateMode, emu::RequestKind::kErase,
+              emu::RequestKind::kWrite, emu::RequestKind::kFinish})
+            count += emulator.RequestCount(kind);
+    });
+    return count;
+}
+
+// The two final states of a run: the worker has made its last control call in each. The step
+// counter's first text comes after Execute has disabled the controls.
+SoakHarness::Ending SoakHarness::EndingLocked(const ui::HeadlessBackend& backend,
+                                              std::size_t boxesBefore) {
+    const auto* window = backend.FindWindowLocked(IDD_UPDATER_DIALOG);
+    if (window == nullptr)
+        return Ending::kRunning;
+    const auto& controls = window->controls;
+    const bool started = !controls.at(IDC_STEP_COUNTER).textHistory.empty();
+    const bool restored = controls.at(IDC_RESCAN).enabled && controls.at(IDC_MIDI_IN_LIST).enabled;
+    if (!started || !restored)
+        return Ending::kRunning;
+    const bool completed =
+        controls.at(IDC_STATUS_LINE).text == res::LoadString(IDS_UPDATE_COMPLETED);
+    if (completed && !controls.at(ui::kIdOk).enabled)
+        return Ending::kCompleted;
+    if (!completed && backend.BoxesLocked().size() > boxesBefore)
+        return Ending::kFailed;
+    return Ending::kRunning;
+}
+
+// The update-mode wait has no time-out: when the device has received the request, has nothing
+// more under way and has sent nothing since that the host takes as an answer, the run waits for
+// good, as specified, and only closing the dialog ends it.
+bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
+    const auto counter = Control(IDC_STEP_COUNTER).text;
+    if (counter != "0/6" || Status() != res::LoadString(IDS_ERASING))
+        return false;
+    bool waits = false;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        if (emulator.RequestCount(emu::RequestKind::kUpdateMode) == 0 || emulator.NextDue())
+            return;
+        const auto& entries = emulator.Log().Entries();
+        std::size_t request = entries.size();
+        for (std::size_t i = entries.size(); i-- > 0;) {
+            if (entries[i].direction == emu::Direction::kHostToDevice &&
+                IsUpdateModeRequest(entries[i].bytes)) {
+                request = i;
+                break;
+            }
+        }
+        waits = request < entries.size();
+        for (std::size_t i = request + 1; waits && i < entries.size(); ++i) {
+            if (entries[i].direction == emu::Direction::kDeviceToHost &&
+                CountsAsAnswer(entries[i].bytes))
+                waits = false;
+        }
+    });
+    return waits;
+}
+
+void SoakHarness::RecordWindow(RunRecord& record, std::size_t boxesBefore) const {
+    record.statusLine = Status();
+    record.stepCounter = Control(IDC_STEP_COUNTER).text;
+    record.executeEnabled = Control(ui::kIdOk).enabled;
+    record.listsAndRescanEnabled = Control(IDC_MIDI_IN_LIST).enabled &&
+                                   Control(IDC_MIDI_OUT_LIST).enabled &&
+                                   Control(IDC_RESCAN).enabled;
+    const auto boxes = backend_.MessageBoxes();
+    for (std::size_t i = boxesBefore; i < boxes.size(); ++i)
+        record.boxes.push_back(boxes[i].text);
+    record.logLines = LogTexts();
+}
+
+void SoakHarness::RecordDevice(RunRecord& record) {
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        record.finishRequests = emulator.RequestCount(emu::RequestKind::kFinish);
+        for (const emu::LogEntry& entry : emulator.Log().Entries()) {
+            // The emulator notes on a request why it went unanswered (lost, silent, answer
+            // dropped, not for this model); a request without a note was answered.
+            if (entry.direction == emu::Direction::kHostToDevice) {
+                record.finishesAnswered +=
+                    IsFinishRequest(entry.bytes) && entry.note.empty() ? 1 : 0;
+                continue;
+            }
+            record.crcErrorAnswers += IsAnswerWithStatus(entry.bytes, 8) ? 1 : 0;
+            record.flashErrorAnswers += IsAnswerWithStatus(entry.bytes, 3) ? 1 : 0;
+        }
+    });
+    if (record.end == RunEnd::kCompleted)
+        record.flashDifference = FlashVersusImages();
+}
+
+void SoakHarness::CloseAndRecord(RunRecord& record) {
+    const std::size_t boxes = backend_.MessageBoxes().size();
+    const std::size_t lines = LogTexts().size();
+    auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
+    record.workerEndedAfterClose = closed.wait_for(closeBound_) == std::future_status::ready;
+    if (!record.workerEndedAfterClose) {
+        // The dialog thread cannot be got back: nothing after this could be trusted.
+        ADD_FAILURE() << "the worker did not end within " << closeBound_.count()
+                      << " s of closing the dialog; stopping the soak";
+        std::fflush(stdout);
+        std::abort();
+    }
+    record.boxesAfterClose = backend_.MessageBoxes().size() - boxes;
+    record.logLinesAfterClose = LogTexts().size() - lines;
+    device_.reset();
+}
+
+}  // namespace kt73b::soak
