@@ -164,7 +164,7 @@ TEST_P(ResourcesTest, DialogTemplates_AreTheSharedLayoutsInEnglishUs) {
     EXPECT_EQ(ids, (std::vector<int>{IDD_ABOUTBOX, IDD_UPDATER_DIALOG}));
 }
 
-TEST_P(ResourcesTest, DialogTemplates_HoldTheSpecifiedMainWindowValues) {
+TEST_P(ResourcesTest, DialogTemplates_MainWindowKeepsItsExactStylesFontAndClasses) {
     const auto dialog = Dialog(IDD_UPDATER_DIALOG);
     ASSERT_TRUE(dialog.has_value());
     EXPECT_EQ(dialog->style, 0x90C800C0u);
@@ -242,14 +242,14 @@ TEST_P(ResourcesTest, Icon128_HoldsNineImagesEqualToTheSharedIcoFile) {
 }
 
 TEST_P(ResourcesTest, Images_AreTheFirmwareFilesAsBinInLanguage1041) {
-    for (const ImageSpec& spec : kImageSpecs) {
-        SCOPED_TRACE("image " + std::to_string(spec.id));
-        EXPECT_EQ(ResourceLanguages(module_, kBinType, MAKEINTRESOURCEA(spec.id)),
+    for (const ImageSpec& image : kImageSpecs) {
+        SCOPED_TRACE("image " + std::to_string(image.id));
+        EXPECT_EQ(ResourceLanguages(module_, kBinType, MAKEINTRESOURCEA(image.id)),
                   std::vector<WORD>{kJapanese});
-        const auto bytes = ResourceBytes(module_, kBinType, MAKEINTRESOURCEA(spec.id), kJapanese);
-        ASSERT_EQ(bytes.size(), spec.size);
+        const auto bytes = ResourceBytes(module_, kBinType, MAKEINTRESOURCEA(image.id), kJapanese);
+        ASSERT_EQ(bytes.size(), image.size);
         const auto file =
-            FileBytes(std::string(KT73B_IMAGE_DIR) + "/" + std::to_string(spec.id) + ".bin");
+            FileBytes(std::string(KT73B_IMAGE_DIR) + "/" + std::to_string(image.id) + ".bin");
         EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.begin(), file.end()));
     }
     std::vector<int> ids = ResourceIds(module_, kBinType);
@@ -324,12 +324,12 @@ INSTANTIATE_TEST_SUITE_P(Programs, ResourcesTest,
 
 // The image lookup the update uses finds the same bytes in place.
 TEST(ImageLookup, FindsEachImageInPlaceAndNothingElse) {
-    for (const ImageSpec& spec : kImageSpecs) {
-        const auto image = LookupImage(spec.id);
+    for (const ImageSpec& image : kImageSpecs) {
+        const auto found = LookupImage(image.id);
         const auto resource = ResourceBytes(GetModuleHandleA(nullptr), kBinType,
-                                            MAKEINTRESOURCEA(spec.id), kJapanese);
-        EXPECT_EQ(image.data(), resource.data()) << spec.id;
-        EXPECT_EQ(image.size(), spec.size) << spec.id;
+                                            MAKEINTRESOURCEA(image.id), kJapanese);
+        EXPECT_EQ(found.data(), resource.data()) << image.id;
+        EXPECT_EQ(found.size(), image.size) << image.id;
     }
     EXPECT_TRUE(LookupImage(130).empty());
     EXPECT_TRUE(LookupImage(0).empty());
