@@ -53,21 +53,33 @@ void CTn8UpdatorDlg::DispatchOnReceiveThread(void* dialog) {
     static_cast<CTn8UpdatorDlg*>(dialog)->DispatchInbound();
 }
 
+// The device's answers carry no request id, but none can answer a request that went out after it
+// came: such an answer (late, or sent twice) is dropped here, whenever the receive side gets to
+// it, rather than taken for the next request, a chunk the device may not have written.
+void CTn8UpdatorDlg::SignalAnswer(std::uint64_t number, std::int32_t status,
+                                  std::optional<std::uint8_t> reportedModel) {
+    std::lock_guard lock(answerMutex_);
+    if (number <= queuedBeforeRequest_)
+        return;
+    if (reportedModel)
+        reportedModel_ = *reportedModel;
+    replyStatus_ = status;
+    completion_.Set();  // handover to the worker: the status is written first
+}
+
 // Runs on one thread only: the receive thread, or the timer's when that thread is not running;
 // neither runs it twice at once.
 void CTn8UpdatorDlg::DispatchInbound() {
     std::size_t length = 0;
     while (const std::uint8_t* message = inPort_.Front(&length)) {
+        const std::uint64_t number = ++messagesTaken_;  // messages leave the queue in order
         const InboundAction action = ClassifyInbound(message, length, ModelByte());
         switch (action.kind) {
             case InboundKind::kReplyStatus:
-                replyStatus_ = action.value;
-                completion_.Set();  // handover to the worker: the status is written first
+                SignalAnswer(number, action.value);
                 break;
             case InboundKind::kReportedModel:
-                reportedModel_ = action.value;
-                replyStatus_ = 0;
-                completion_.Set();
+                SignalAnswer(number, 0, action.value);
                 break;
             case InboundKind::kSendReply:
                 SendReply(action.value);

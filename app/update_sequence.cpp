@@ -201,9 +201,14 @@ void CTn8UpdatorDlg::Finish() {
 // The device's answers carry no request id: an answer that comes after its request's wait has
 // ended (late, or sent twice) would otherwise stay pending and be taken as the answer to the next
 // request, a chunk the device may not have written. So whatever is pending is dropped before each
-// send; an answer can only follow its request. The closing signal is never dropped.
+// send, and so is every answer queued by then that the receive side takes only after the send
+// (SignalAnswer); an answer can only follow its request. The closing signal is never dropped.
 void CTn8UpdatorDlg::PrepareForAnswer() {
-    completion_.Reset();
+    {
+        std::lock_guard lock(answerMutex_);
+        queuedBeforeRequest_ = inPort_.Received();
+        completion_.Reset();
+    }
     if (closing_)
         completion_.Set();
 }

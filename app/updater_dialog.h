@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "app/receive_thread.h"
@@ -71,6 +72,8 @@ class CTn8UpdatorDlg : public ui::Dialog {
     void StartReceiveSide();
     void BindControls();
     void FinishPreviousWorker();
+    void SignalAnswer(std::uint64_t number, std::int32_t status,
+                      std::optional<std::uint8_t> reportedModel = std::nullopt);
     void PrepareForAnswer();
     void SelectMatchingPorts(ui::ComboBox& list);
     Wait WaitForAnswer(std::chrono::milliseconds timeout);
@@ -105,6 +108,15 @@ class CTn8UpdatorDlg : public ui::Dialog {
     // completion_; read by the worker after its wait returns signalled. The event orders them.
     std::atomic<std::int32_t> replyStatus_{0};
     std::atomic<std::uint8_t> reportedModel_{0};
+    // Orders the receive side's check and signal of an answer against the worker's mark and
+    // reset before each request, so no answer slips between them.
+    std::mutex answerMutex_;
+    // Under answerMutex_, written by the worker before each request goes out: how many messages
+    // the input port had queued by then. None of those can answer that request.
+    std::uint64_t queuedBeforeRequest_ = 0;
+    // The receive side's count of the messages it took from the queue, so the number of each;
+    // only the thread that runs DispatchInbound touches it.
+    std::uint64_t messagesTaken_ = 0;
     // Written by the dialog's thread (1, before the worker starts) and the worker (0).
     std::atomic<std::int32_t> busy_{0};
     // Set once by OnDestroy; every wait and pause of the worker looks at it.

@@ -39,7 +39,13 @@ bool InboundQueue::Append(const std::uint8_t* bytes, std::size_t length) {
         tail_->next = node;
     }
     tail_ = node;
+    ++appended_;
     return true;
+}
+
+std::uint64_t InboundQueue::Appended() const {
+    std::lock_guard lock(mutex_);
+    return appended_;
 }
 
 const std::uint8_t* InboundQueue::Front(std::size_t* length) const {

@@ -32,12 +32,17 @@ class InboundQueue {
     // Removes and frees the oldest entry; does nothing on an empty queue.
     void PopFront();
 
+    // How many entries were ever appended. Entries leave in order, so the consumer numbers them
+    // by counting what it takes; one numbered at most this many was here by the time of the call.
+    std::uint64_t Appended() const;
+
   private:
     // One lock around every append, Front and PopFront: the callback thread appends, the timer's
     // thread reads and removes, and neither may see the other's half-made links.
     mutable std::mutex mutex_;
     InboundNode* head_ = nullptr;  // written under mutex_ by both threads
     InboundNode* tail_ = nullptr;  // written under mutex_ by both threads
+    std::uint64_t appended_ = 0;   // written under mutex_ by the appending thread
 };
 
 }  // namespace kt73b

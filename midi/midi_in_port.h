@@ -48,6 +48,8 @@ class MidiInPort {
 
     // The oldest queued message and its length, or null. Valid until the next PopFront.
     const std::uint8_t* Front(std::size_t* length = nullptr) const { return queue_.Front(length); }
+    // How many messages were ever queued: the consumer's count of what it took numbers them.
+    std::uint64_t Received() const { return queue_.Appended(); }
     // Always 0; removes the oldest queued message, if any.
     int PopFront() {
         queue_.PopFront();
