@@ -42,6 +42,9 @@ int CTn8UpdatorDlg::RunIdentification() {
     const std::size_t length = BuildIdentityRequest(*workerBuffer_);
     PrepareForAnswer();
     if (SendSysEx(workerBuffer_->data(), length) == -1) {
+        // A dialog that closed before the first send took the port with it: end without a word.
+        if (closing_)
+            return kFailed;
         AppendLog(kLogMidiOutError);
         ShowError(IDS_CANT_OPEN_MIDI_OUT);  // then the identity wait decides, as without an answer
     }
