@@ -16,9 +16,9 @@ struct PortChoice {
     std::string error;
 };
 
-// `spec` of digits alone is a position, anything else a name compared byte for byte. Without a
-// spec, `fallback` is used (-1 when the program found none).
-PortChoice ChoosePort(std::span<const std::string> names, const std::optional<std::string>& spec,
+// `wanted` of digits alone is a position, anything else a name compared byte for byte. Without
+// it, `fallback` is used (-1 when the program found none).
+PortChoice ChoosePort(std::span<const std::string> names, const std::optional<std::string>& wanted,
                       int fallback, PortDirection direction);
 
 // "  0  name" for each entry, one to a line, for --list and for messages; the entry at `marked`

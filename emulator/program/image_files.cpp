@@ -13,15 +13,15 @@ bool ExpectedImages::Load(const std::string& dir, std::string& error) {
     if (builtIn_) {
         return true;
     }
-    for (const ImageSpec& spec : kImageSpecs) {
-        const std::string path = dir + "/" + std::to_string(spec.id) + ".bin";
+    for (const ImageSpec& entry : kImageSpecs) {
+        const std::string path = dir + "/" + std::to_string(entry.id) + ".bin";
         std::ifstream file(path, std::ios::binary);
         if (!file) {
             error = "cannot read the expected image " + path;
             return false;
         }
-        images_[spec.id].assign(std::istreambuf_iterator<char>(file),
-                                std::istreambuf_iterator<char>());
+        images_[entry.id].assign(std::istreambuf_iterator<char>(file),
+                                 std::istreambuf_iterator<char>());
         if (file.bad()) {
             error = "cannot read the expected image " + path;
             return false;

@@ -48,9 +48,9 @@ TEST(PortChoice, AFailureNamesThePortsAndTheOptionToChooseWith) {
 }
 
 TEST(PortChoice, PositionsPastTheEndEvenHugeOnesAreRefused) {
-    for (const char* spec : {"4", "99999999999999999999"}) {
-        const PortChoice choice = ChoosePort(kPorts, spec, 0, PortDirection::kInput);
-        EXPECT_EQ(choice.position, -1) << spec;
+    for (const char* wanted : {"4", "99999999999999999999"}) {
+        const PortChoice choice = ChoosePort(kPorts, wanted, 0, PortDirection::kInput);
+        EXPECT_EQ(choice.position, -1) << wanted;
         EXPECT_NE(choice.error.find("there is no MIDI input at position"), std::string::npos);
     }
 }

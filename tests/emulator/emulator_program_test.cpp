@@ -104,9 +104,9 @@ TEST_F(EmulatorProgram, AnswersIdentityAndRejectsABadCheckValue) {
 TEST_F(EmulatorProgram, OnceExitsWithTheFlashComparison) {
     // An erased device compared with all-FF images: equal. Without --expect the built-in
     // images are not on an erased device: different.
-    for (const ImageSpec& spec : kImageSpecs) {
-        std::ofstream(dir_.Path() + "/" + std::to_string(spec.id) + ".bin", std::ios::binary)
-            << std::string(spec.size, '\xFF');
+    for (const ImageSpec& entry : kImageSpecs) {
+        std::ofstream(dir_.Path() + "/" + std::to_string(entry.id) + ".bin", std::ios::binary)
+            << std::string(entry.size, '\xFF');
     }
     const std::string flashFile = dir_.Path() + "/flash.bin";
     for (const bool expectErased : {true, false}) {

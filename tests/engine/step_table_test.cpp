@@ -12,10 +12,10 @@ namespace kt73b {
 namespace {
 
 TEST(ImageSet, EveryImageIsLinkedInWithItsSize) {
-    for (const ImageSpec& spec : kImageSpecs) {
-        const auto image = LookupImage(spec.id);
-        ASSERT_NE(image.data(), nullptr) << spec.id;
-        EXPECT_EQ(image.size(), spec.size) << spec.id;
+    for (const ImageSpec& entry : kImageSpecs) {
+        const auto image = LookupImage(entry.id);
+        ASSERT_NE(image.data(), nullptr) << entry.id;
+        EXPECT_EQ(image.size(), entry.size) << entry.id;
         // Bytes with bit 7 set must be present, or the packing goes untested end to end.
         EXPECT_TRUE(std::any_of(image.begin(), image.end(), [](auto b) { return b >= 0x80; }));
     }
