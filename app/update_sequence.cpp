@@ -45,11 +45,11 @@ int CTn8UpdatorDlg::RunIdentification() {
         // A dialog that closed before the first send took the port with it: end without a word.
         if (closing_)
             return kFailed;
-        AppendLog(kLogMidiOutError);
+        LogUnlessClosed(kLogMidiOutError);
         ShowError(IDS_CANT_OPEN_MIDI_OUT);  // then the identity wait decides, as without an answer
     }
     if (WaitForAnswer(timings_.identityTimeout) == Wait::kTimedOut) {
-        AppendLog(kLogMidiOutError);
+        LogUnlessClosed(kLogMidiOutError);
         ShowError(IDS_TIMEOUT_IDENTITY);
         RestoreControls();
         return kFailed;
@@ -63,7 +63,7 @@ int CTn8UpdatorDlg::RunIdentification() {
     const bool accepted = std::find(std::begin(kAcceptedModels), std::end(kAcceptedModels),
                                     model) != std::end(kAcceptedModels);
     if (status != 0 || !accepted) {
-        AppendLog(kLogIllegalDevice);
+        LogUnlessClosed(kLogIllegalDevice);
         ShowError(IDS_ILLEGAL_DEVICE);
         RestoreControls();
         return kFailed;
@@ -84,7 +84,7 @@ int CTn8UpdatorDlg::EnterUpdateMode() {
     if (status == 0)
         return kOk;
     if (status == kStatusNotInUpdateMode) {
-        AppendLog(kLogNotInUpdateMode);
+        LogUnlessClosed(kLogNotInUpdateMode);
         ShowError(IDS_USE_UPDATE_MODE);
     } else {
         ShowError(IDS_TRANSFER_ERROR);
@@ -117,7 +117,7 @@ int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
         progress_.SetPos(kEraseProgressSent);
         SetStatusText(IDS_ERASING);
         if (WaitForAnswer(timings_.eraseTimeout) == Wait::kTimedOut) {
-            AppendLog(kLogEraseTimeOut);
+            LogUnlessClosed(kLogEraseTimeOut);
             ShowError(IDS_TIMEOUT_ERASE);
             RestoreControls();
             return kFailed;
@@ -130,7 +130,7 @@ int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
         if (status == kReplyStatusClosing)
             return kFailed;
         if (++failures == kMaxSends) {
-            AppendLog(kLogEraseTimeOut);
+            LogUnlessClosed(kLogEraseTimeOut);
             ShowError(IDS_TRANSFER_ERROR);
             RestoreControls();
             return kFailed;
@@ -170,12 +170,12 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
         if (status == kReplyStatusClosing)
             return kFailed;
         if (status == kStatusCrcError)
-            AppendLog(kLogCrcError);
+            LogUnlessClosed(kLogCrcError);
         if (status == kStatusFlashWriteError)
-            AppendLog(kLogFlashWriteError);
+            LogUnlessClosed(kLogFlashWriteError);
         if (++failures == kMaxSends) {
             if (timedOut)
-                AppendLog(kLogWriteTimeOut);
+                LogUnlessClosed(kLogWriteTimeOut);
             ShowError(timedOut ? IDS_TIMEOUT_WRITE : IDS_TRANSFER_ERROR);
             RestoreControls();
             return kFailed;
@@ -242,6 +242,14 @@ CTn8UpdatorDlg::Wait CTn8UpdatorDlg::WaitForAnswer(std::chrono::milliseconds tim
 
 std::int32_t CTn8UpdatorDlg::AnswerStatus() const {
     return closing_ ? kReplyStatusClosing : replyStatus_.load();
+}
+
+// A failure the worker meets after the dialog has closed is not the user's business any more:
+// OnDestroy sets closing_ under the same lock, so no line follows the close.
+void CTn8UpdatorDlg::LogUnlessClosed(int entry) {
+    std::lock_guard lock(pauseMutex_);
+    if (!closing_)
+        AppendLog(entry);
 }
 
 void CTn8UpdatorDlg::Pause(std::chrono::milliseconds duration) {

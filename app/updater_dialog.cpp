@@ -195,13 +195,15 @@ void CTn8UpdatorDlg::EnableExecute(bool enable) {
 }
 
 void CTn8UpdatorDlg::OnDestroy() {
+    {
+        std::lock_guard lock(pauseMutex_);  // orders the close before any later log line
+        closing_ = true;
+    }
     outPort_.Close();
     inPort_.CloseIfOpen();
-    closing_ = true;
     replyStatus_ = kReplyStatusClosing;
     // Handover: the worker's current or next wait returns with the closing status.
     completion_.Set();
-    { std::lock_guard lock(pauseMutex_); }
     pauseWake_.notify_all();
 }
 

@@ -72,6 +72,7 @@ class CTn8UpdatorDlg : public ui::Dialog {
     void StartReceiveSide();
     void BindControls();
     void FinishPreviousWorker();
+    void LogUnlessClosed(int entry);
     void SignalAnswer(std::uint64_t number, std::int32_t status,
                       std::optional<std::uint8_t> reportedModel = std::nullopt);
     void PrepareForAnswer();

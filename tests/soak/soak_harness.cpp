@@ -193,9 +193,16 @@ void SoakHarness::RecordDevice(RunRecord& record) {
 }
 
 void SoakHarness::CloseAndRecord(RunRecord& record) {
+    // What the worker reports before the window has gone is a run that ended as the user closed
+    // it; counted from the moment the window is gone, nothing may follow.
+    auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
+    backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return b.FindWindowLocked(IDD_UPDATER_DIALOG) == nullptr;
+        },
+        closeBound_);
     const std::size_t boxes = backend_.MessageBoxes().size();
     const std::size_t lines = LogTexts().size();
-    auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
     record.workerEndedAfterClose = closed.wait_for(closeBound_) == std::future_status::ready;
     if (!record.workerEndedAfterClose) {
         // The dialog thread cannot be got back: nothing after this could be trusted.
