@@ -21,6 +21,11 @@ struct DrawnFaults {
     std::vector<std::string> effects;  // the name of each effect drawn, for the tally
 };
 
+// Never pairs a doubled answer with a lost or refused request close behind it (see below).
 DrawnFaults DrawFaults(std::uint64_t seed, const FaultDrawTimings& timings);
+
+// True when a request answered twice is followed, within a few dozen requests, by one that the
+// device loses or does not carry out: no host can keep the promise then (fault_draw.cpp says why).
+bool PairsADoubledAnswerWithALoss(const std::string& rules);
 
 }  // namespace kt73b::soak

@@ -78,5 +78,18 @@ TEST(FaultDraw, NoWriteOrEraseIsAcknowledgedWithoutBeingDone) {
     }
 }
 
+TEST(FaultDraw, ADoubledAnswerIsNeverFollowedCloselyByALostRequest) {
+    EXPECT_TRUE(PairsADoubledAnswerWithALoss("write#5=duplicate;write#9=ignore"));
+    EXPECT_TRUE(PairsADoubledAnswerWithALoss("erase#1=duplicate;write#3=status:8"));
+    EXPECT_TRUE(PairsADoubledAnswerWithALoss("any#100=duplicate;any#110+=silent"));
+    EXPECT_FALSE(PairsADoubledAnswerWithALoss("write#5=duplicate;write#90=ignore"));
+    EXPECT_FALSE(PairsADoubledAnswerWithALoss("write#5=duplicate;write#6=drop"));
+    EXPECT_FALSE(PairsADoubledAnswerWithALoss("write#5=late:250ms;write#6=ignore"));
+    for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
+        const DrawnFaults drawn = DrawFaults(seed, kTimings);
+        EXPECT_FALSE(PairsADoubledAnswerWithALoss(drawn.rules)) << seed << ": " << drawn.rules;
+    }
+}
+
 }  // namespace
 }  // namespace kt73b::soak

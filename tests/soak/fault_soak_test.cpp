@@ -35,6 +35,7 @@ TEST_P(FaultSoak, EveryRunCompletesWithTheImagesOrReportsItsFailure) {
         const DrawnFaults faults = DrawFaults(seed, DrawTimings());
         const auto start = std::chrono::steady_clock::now();
         const RunRecord record = RunUpdate(faults.rules);
+        ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ": the run could not start";
         const auto violations = Violations(record);
         tally.Add(faults.effects, record, std::chrono::steady_clock::now() - start,
                   violations.empty());

@@ -75,6 +75,7 @@ TEST_P(RandomClosing, TheWorkerEndsAndNothingFollowsTheClose) {
         const Plan plan = DrawPlan(seed);
         const auto start = std::chrono::steady_clock::now();
         const RunRecord record = RunUpdate(plan.rules, plan.close);
+        ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ": the run could not start";
         const auto violations = Violations(record);
         tally.Add({}, record, std::chrono::steady_clock::now() - start, violations.empty());
         for (const auto& violation : violations) {

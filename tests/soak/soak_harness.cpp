@@ -63,6 +63,8 @@ RunRecord SoakHarness::RunUpdate(const std::string& faultRules, CloseMoment clos
     const std::size_t boxesBefore = backend_.MessageBoxes().size();
     StartRun(faultRules, close);
     RunRecord record;
+    if (HasFatalFailure())  // no window or no device: the soak cannot go on
+        return record;
     record.end = AwaitEnd(boxesBefore, close);
     RecordWindow(record, boxesBefore);
     RecordDevice(record);
