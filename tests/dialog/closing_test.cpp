@@ -48,42 +48,37 @@ class Closing : public DialogTest {
     }
 };
 
-TEST_F(Closing, DuringTheIdentityWait) {
-    StartRun("identity=ignore");
-    ASSERT_TRUE(WaitForRequests(RequestKind::kIdentity, 1));
+// A run held in one wait or pause: the request it waits on has gone out `sent` times, and closing
+// must end it without a box and without sending that request again.
+struct HeldRun {
+    const char* name;
+    const char* faults;
+    RequestKind request;
+    std::uint32_t sent;
+};
+
+const HeldRun kHeldRuns[] = {
+    {"IdentityWait", "identity=ignore", RequestKind::kIdentity, 1},
+    {"UnboundedUpdateModeWait", "update-mode=ignore", RequestKind::kUpdateMode, 1},
+    {"EraseWait", "erase#1=ignore", RequestKind::kErase, 1},
+    {"WriteWait", "write#3=ignore", RequestKind::kWrite, 3},
+    {"RetryPause", "erase=status:1", RequestKind::kErase, 1},
+};
+
+class ClosingDuring : public Closing, public ::testing::WithParamInterface<HeldRun> {};
+
+TEST_P(ClosingDuring, EndsTheWorkerWithoutABoxOrAnotherSend) {
+    const HeldRun& run = GetParam();
+    StartRun(run.faults);
+    ASSERT_TRUE(WaitForRequests(run.request, run.sent));
     CloseAndExpectTheWorkerToEnd();
     EXPECT_TRUE(backend_.MessageBoxes().empty());
+    EXPECT_EQ(RequestCount(run.request), run.sent);
+    EXPECT_EQ(RequestCount(RequestKind::kFinish), 0u);
 }
 
-TEST_F(Closing, DuringTheUnboundedUpdateModeWait) {
-    StartRun("update-mode=ignore");
-    ASSERT_TRUE(WaitForStatus("Erasing Flash memory."));
-    CloseAndExpectTheWorkerToEnd();
-    EXPECT_TRUE(backend_.MessageBoxes().empty());
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 0u);
-}
-
-TEST_F(Closing, DuringAnEraseWait) {
-    StartRun("erase#1=ignore");
-    ASSERT_TRUE(WaitForRequests(RequestKind::kErase, 1));
-    CloseAndExpectTheWorkerToEnd();
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 1u);
-}
-
-TEST_F(Closing, DuringAWriteWait) {
-    StartRun("write#3=ignore");
-    ASSERT_TRUE(WaitForRequests(RequestKind::kWrite, 3));
-    CloseAndExpectTheWorkerToEnd();
-    EXPECT_EQ(RequestCount(RequestKind::kWrite), 3u);
-    EXPECT_TRUE(backend_.MessageBoxes().empty());
-}
-
-TEST_F(Closing, DuringTheRetryPause) {
-    StartRun("erase=status:1");
-    ASSERT_TRUE(WaitForRequests(RequestKind::kErase, 1));
-    CloseAndExpectTheWorkerToEnd();
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 1u);  // no re-send after the pause was cut
-}
+INSTANTIATE_TEST_SUITE_P(Runs, ClosingDuring, ::testing::ValuesIn(kHeldRuns),
+                         [](const auto& run) { return std::string(run.param.name); });
 
 TEST_F(Closing, WhileTheWorkerShowsAMessageBox) {
     backend_.SetBoxPolicy(ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed);

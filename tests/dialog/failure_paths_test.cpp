@@ -31,14 +31,87 @@ class FailurePaths : public DialogTest {
     }
 };
 
-TEST_F(FailurePaths, IdentityTimeOut) {
-    RunFailingUpdate("identity=ignore");
-    EXPECT_EQ(LogTexts(), Texts{"Midi out error."});
-    EXPECT_EQ(BoxTexts(), Texts{"Time out error(1)"});
-    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
-    EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
+// One failing answer per row: what the user is shown and logged, where the run stopped, and how
+// often the failing request went out.
+struct FailureRow {
+    const char* name;
+    const char* faults;
+    Texts log;
+    const char* box;
+    RequestKind resent;
+    std::uint32_t sends;
+    const char* stepCounter;
+};
+
+const FailureRow kFailureRows[] = {
+    {"IdentityTimeOut",
+     "identity=ignore",
+     {"Midi out error."},
+     "Time out error(1)",
+     RequestKind::kIdentity,
+     1,
+     "0/6"},
+    {"IdentityAnsweredWithAFailingStatus",
+     "identity=status:5",
+     {"Illegal device connected."},
+     "Illegal device connected.",
+     RequestKind::kIdentity,
+     1,
+     "0/6"},
+    {"DeviceNotInUpdateMode",
+     "update-mode=status:11",
+     {"Please use the firmware update mode."},
+     "Please use the firmware update mode.",
+     RequestKind::kErase,
+     0,
+     "0/6"},
+    {"UpdateModeRefusedOtherwiseIsATransferErrorWithoutLogLine",
+     "update-mode=status:1",
+     {},
+     "Transfer error occurred.",
+     RequestKind::kErase,
+     0,
+     "0/6"},
+    {"EraseTimeOutEndsAtOnceWithoutResend",
+     "erase#1=ignore",
+     {"(Erase)Time Out Error."},
+     "Time out error(3)",
+     RequestKind::kErase,
+     1,
+     "1/6"},
+    {"SeventhRefusedEraseIsATransferError",
+     "erase=status:1",
+     {"(Erase)Time Out Error."},
+     "Transfer error occurred.",
+     RequestKind::kErase,
+     7,
+     "1/6"},
+    {"SeventhWriteTimeOut",
+     "write#2-8=ignore",
+     {"(Write)Time Out Error."},
+     "Time out error(2)",
+     RequestKind::kWrite,
+     8,
+     "3/6"},
+    {"ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure", "write#2-4=ignore;write#5-8=status:8",
+     Texts(4, "(CRC)Transfer error occurred."), "Transfer error occurred.", RequestKind::kWrite, 8,
+     "3/6"},
+};
+
+class FailureTable : public FailurePaths, public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(FailureTable, ShowsItsBoxLogsItsLinesAndGivesTheControlsBack) {
+    const FailureRow& row = GetParam();
+    RunFailingUpdate(row.faults);
+    EXPECT_EQ(LogTexts(), row.log);
+    EXPECT_EQ(BoxTexts(), Texts{row.box});
+    EXPECT_EQ(RequestCount(row.resent), row.sends);
+    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, row.stepCounter);
     ExpectReady();
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, FailureTable, ::testing::ValuesIn(kFailureRows),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(FailurePaths, IdentityRequestThatCannotBeSentThenNoAnswer) {
     CreateLogFile();
@@ -54,14 +127,6 @@ TEST_F(FailurePaths, IdentityRequestThatCannotBeSentThenNoAnswer) {
     ASSERT_TRUE(WaitUntilRestored());
     EXPECT_EQ(BoxTexts(), (Texts{"Can't open MIDI Out device.", "Time out error(1)"}));
     EXPECT_EQ(LogTexts(), (Texts{"Midi out error.", "Midi out error."}));
-    ExpectReady();
-}
-
-TEST_F(FailurePaths, IdentityAnsweredWithAFailingStatus) {
-    RunFailingUpdate("identity=status:5");
-    EXPECT_EQ(LogTexts(), Texts{"Illegal device connected."});
-    EXPECT_EQ(BoxTexts(), Texts{"Illegal device connected."});
-    EXPECT_EQ(ModelByte(), 0x57);  // only an Identity Reply reports a model
     ExpectReady();
 }
 
@@ -82,39 +147,6 @@ TEST_F(FailurePaths, RejectedModelIsKeptForTheNextRun) {
     EXPECT_EQ(HostIdentityFamily(), 0x57);
 }
 
-TEST_F(FailurePaths, DeviceNotInUpdateMode) {
-    RunFailingUpdate("update-mode=status:11");
-    EXPECT_EQ(LogTexts(), Texts{"Please use the firmware update mode."});
-    EXPECT_EQ(BoxTexts(), Texts{"Please use the firmware update mode."});
-    EXPECT_EQ(Status(), "");
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 0u);
-    ExpectReady();
-}
-
-TEST_F(FailurePaths, UpdateModeRefusedOtherwiseIsATransferErrorWithoutLogLine) {
-    RunFailingUpdate("update-mode=status:1");
-    EXPECT_TRUE(LogTexts().empty());
-    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
-    ExpectReady();
-}
-
-TEST_F(FailurePaths, EraseTimeOutEndsAtOnceWithoutResend) {
-    RunFailingUpdate("erase#1=ignore");
-    EXPECT_EQ(LogTexts(), Texts{"(Erase)Time Out Error."});
-    EXPECT_EQ(BoxTexts(), Texts{"Time out error(3)"});
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 1u);
-    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "1/6");
-    ExpectReady();
-}
-
-TEST_F(FailurePaths, SeventhRefusedEraseIsATransferError) {
-    RunFailingUpdate("erase=status:1");
-    EXPECT_EQ(LogTexts(), Texts{"(Erase)Time Out Error."});
-    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
-    EXPECT_EQ(RequestCount(RequestKind::kErase), 7u);
-    ExpectReady();
-}
-
 TEST_F(FailurePaths, SixWriteTimeOutsThenSuccessGoesOn) {
     CreateLogFile();
     StartDevice("write#2-7=ignore");
@@ -130,23 +162,6 @@ TEST_F(FailurePaths, SixWriteTimeOutsThenSuccessGoesOn) {
     EXPECT_TRUE(backend_.MessageBoxes().empty());
     EXPECT_TRUE(LogTexts().empty());
     EXPECT_EQ(FlashVersusImages(), "");
-}
-
-TEST_F(FailurePaths, SeventhWriteTimeOut) {
-    RunFailingUpdate("write#2-8=ignore");
-    EXPECT_EQ(LogTexts(), Texts{"(Write)Time Out Error."});
-    EXPECT_EQ(BoxTexts(), Texts{"Time out error(2)"});
-    EXPECT_EQ(RequestCount(RequestKind::kWrite), 8u);
-    EXPECT_EQ(Status(), "Data transmit  2048 / 262144 ");
-    ExpectReady();
-}
-
-TEST_F(FailurePaths, ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure) {
-    RunFailingUpdate("write#2-4=ignore;write#5-8=status:8");
-    EXPECT_EQ(LogTexts(), Texts(4, "(CRC)Transfer error occurred."));
-    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
-    EXPECT_EQ(RequestCount(RequestKind::kWrite), 8u);
-    ExpectReady();
 }
 
 TEST_F(FailurePaths, FlashWriteErrorsAreLoggedEachTimeAndTheChunkResent) {
