@@ -29,19 +29,6 @@ TEST(PackSevenBit, KnownExamples) {
     EXPECT_EQ(Pack({}), Bytes{});
 }
 
-TEST(PackSevenBit, OutputNeverHasBitSeven) {
-    Bytes all(256);
-    for (int i = 0; i < 256; ++i)
-        all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    for (std::uint8_t byte : Pack(all)) {
-        ASSERT_LT(byte, 0x80);
-    }
-}
-
-TEST(PackSevenBit, FullChunkPacksToFrameSize) {
-    EXPECT_EQ(Pack(Bytes(kWriteChunkBytes, 0xA5)).size(), 2341u);
-}
-
 TEST(PackSevenBit, UnpackGivesBackWhatWasPackedForEveryLengthUpToAChunk) {
     std::mt19937 random(73);
     std::uniform_int_distribution<int> byte(0, 255);
