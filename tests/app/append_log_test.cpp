@@ -38,7 +38,6 @@ class AppendLogTest : public ::testing::Test {
         fs::current_path(previous_);
         fs::remove_all(dir_);
     }
-    static void CreateEmptyLog() { std::ofstream(kLogFileName).flush(); }
     static std::string ReadLog() {
         std::ifstream in(kLogFileName, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -55,46 +54,22 @@ TEST_F(AppendLogTest, NoFileNoLineAndNothingCreated) {
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
-TEST_F(AppendLogTest, EmptyFileGetsOneLineInJapanTimeWithCrLf) {
-    CreateEmptyLog();
+// Each line goes behind what the file held, in Japan time, with CR LF whatever the platform.
+TEST_F(AppendLogTest, LinesAppendInJapanTimeWithNineHoursCarryingIntoTheDate) {
+    { std::ofstream(kLogFileName, std::ios::binary) << "earlier\r\n"; }
     AppendLog(kLogMidiOutError);
-    EXPECT_EQ(ReadLog(), "2017/02/23 15:24:50     Midi out error.\r\n");
-}
-
-TEST_F(AppendLogTest, NineHoursCarryIntoDayMonthYearAndLeapDay) {
-    CreateEmptyLog();
     g_fixedUtc = {2017, 12, 31, 20, 30, 5};
     AppendLog(kLogCrcError);
     g_fixedUtc = {2016, 2, 28, 15, 0, 0};
     AppendLog(kLogEraseTimeOut);
     g_fixedUtc = {2017, 2, 28, 15, 0, 0};
-    AppendLog(kLogEraseTimeOut);
-    EXPECT_EQ(ReadLog(),
-              "2018/01/01 05:30:05     (CRC)Transfer error occurred.\r\n"
-              "2016/02/29 00:00:00     (Erase)Time Out Error.\r\n"
-              "2017/03/01 00:00:00     (Erase)Time Out Error.\r\n");
-}
-
-TEST_F(AppendLogTest, LinesAppendInOrderBehindWhatTheFileHeld) {
-    { std::ofstream(kLogFileName, std::ios::binary) << "earlier\r\n"; }
-    AppendLog(kLogCrcError);
     AppendLog(kLogWriteTimeOut);
     EXPECT_EQ(ReadLog(),
               "earlier\r\n"
-              "2017/02/23 15:24:50     (CRC)Transfer error occurred.\r\n"
-              "2017/02/23 15:24:50     (Write)Time Out Error.\r\n");
-}
-
-TEST_F(AppendLogTest, EveryEntryHasItsText) {
-    CreateEmptyLog();
-    std::string expected;
-    for (int index = 0; index < 7; ++index) {
-        AppendLog(index);
-        expected += std::string("2017/02/23 15:24:50     ") + kLogMessages[index] + "\r\n";
-    }
-    EXPECT_EQ(ReadLog(), expected);
-    // The longest line, entry 5, is 62 characters with a single line feed: it fits the buffer.
-    EXPECT_EQ(std::string(kLogMessages[kLogFlashWriteError]).size(), 37u);
+              "2017/02/23 15:24:50     Midi out error.\r\n"
+              "2018/01/01 05:30:05     (CRC)Transfer error occurred.\r\n"
+              "2016/02/29 00:00:00     (Erase)Time Out Error.\r\n"
+              "2017/03/01 00:00:00     (Write)Time Out Error.\r\n");
 }
 
 TEST_F(AppendLogTest, UnwritableLogIsSkippedSilently) {
@@ -105,7 +80,7 @@ TEST_F(AppendLogTest, UnwritableLogIsSkippedSilently) {
 }
 
 TEST_F(AppendLogTest, IndexOutsideTheTableWritesNothing) {
-    CreateEmptyLog();
+    std::ofstream(kLogFileName).flush();
     AppendLog(-1);
     AppendLog(7);
     EXPECT_EQ(ReadLog(), "");
