@@ -17,17 +17,24 @@ class Reader {
     template <class T>
     T Read() {
         T value{};
-        if (!Take(sizeof value))
-            return value;
-        std::memcpy(&value, bytes_.data() + offset_ - sizeof value, sizeof value);
+        if (Take(sizeof value))
+            std::memcpy(&value, bytes_.data() + offset_ - sizeof value, sizeof value);
         return value;
     }
 
     std::string ReadWideString() {
-        std::u16string wide;
+        std::wstring wide;
         for (char16_t c = Read<char16_t>(); ok_ && c != 0; c = Read<char16_t>())
-            wide.push_back(c);
-        return Narrow(wide);
+            wide.push_back(static_cast<wchar_t>(c));
+        if (wide.empty())
+            return {};
+        const int wideLength = static_cast<int>(wide.size());
+        const int length =
+            WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+        std::string narrow(static_cast<std::size_t>(length), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, narrow.data(), length, nullptr,
+                            nullptr);
+        return narrow;
     }
 
     NameOrOrdinal ReadNameOrOrdinal() {
@@ -44,18 +51,6 @@ class Reader {
     void AlignTo(std::size_t boundary) { Take((boundary - offset_ % boundary) % boundary); }
 
     void Skip(std::size_t count) { Take(count); }
-
-    static std::string Narrow(const std::u16string& wide) {
-        if (wide.empty())
-            return {};
-        const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
-        const int wideLength = static_cast<int>(wide.size());
-        const int length =
-            WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-        std::string narrow(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, narrow.data(), length, nullptr, nullptr);
-        return narrow;
-    }
 
   private:
     bool Take(std::size_t count) {
@@ -81,8 +76,7 @@ class Reader {
 ControlResource ReadControl(Reader& in) {
     in.AlignTo(4);
     ControlResource control{};
-    control.helpId = in.Read<std::uint32_t>();
-    control.extendedStyle = in.Read<std::uint32_t>();
+    in.Skip(8);  // help id, extended style
     control.style = in.Read<std::uint32_t>();
     control.x = in.Read<std::int16_t>();
     control.y = in.Read<std::int16_t>();
@@ -91,8 +85,7 @@ ControlResource ReadControl(Reader& in) {
     control.id = in.Read<std::int32_t>();
     control.className = in.ReadNameOrOrdinal();
     control.text = in.ReadNameOrOrdinal();
-    control.extraBytes = in.Read<std::uint16_t>();
-    in.Skip(control.extraBytes);
+    in.Skip(in.Read<std::uint16_t>());  // creation data
     return control;
 }
 
@@ -101,51 +94,22 @@ constexpr std::uint16_t kExtendedSignature = 0xFFFF;
 
 }  // namespace
 
-std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name,
-                                            WORD language) {
-    HRSRC found = FindResourceExA(module, type, name, language);
-    if (found == nullptr)
-        return {};
-    HGLOBAL loaded = LoadResource(module, found);
+std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name) {
+    HRSRC found = FindResourceA(module, name, type);
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr)
         return {};
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
 }
 
-std::vector<WORD> ResourceLanguages(HMODULE module, LPCSTR type, LPCSTR name) {
-    std::vector<WORD> languages;
-    EnumResourceLanguagesA(
-        module, type, name,
-        [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) -> BOOL {
-            reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&languages));
-    return languages;
-}
-
-std::vector<int> ResourceIds(HMODULE module, LPCSTR type) {
-    std::vector<int> ids;
-    EnumResourceNamesA(
-        module, type,
-        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
-            auto* list = reinterpret_cast<std::vector<int>*>(found);
-            list->push_back(IS_INTRESOURCE(name) ? static_cast<int>(LOWORD(name)) : -1);
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&ids));
-    return ids;
-}
-
 std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
     Reader in(bytes);
     DialogResource dialog{};
-    dialog.version = in.Read<std::uint16_t>();
-    dialog.signature = in.Read<std::uint16_t>();
-    if (dialog.version != 1 || dialog.signature != kExtendedSignature)
+    const auto version = in.Read<std::uint16_t>();
+    if (version != 1 || in.Read<std::uint16_t>() != kExtendedSignature)
         return std::nullopt;
-    dialog.helpId = in.Read<std::uint32_t>();
+    in.Skip(4);  // help id
     dialog.extendedStyle = in.Read<std::uint32_t>();
     dialog.style = in.Read<std::uint32_t>();
     const auto controlCount = in.Read<std::uint16_t>();
@@ -153,14 +117,12 @@ std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
     dialog.y = in.Read<std::int16_t>();
     dialog.width = in.Read<std::int16_t>();
     dialog.height = in.Read<std::int16_t>();
-    dialog.menu = in.ReadNameOrOrdinal();
-    dialog.windowClass = in.ReadNameOrOrdinal();
+    in.ReadNameOrOrdinal();  // menu
+    in.ReadNameOrOrdinal();  // window class
     dialog.caption = in.ReadWideString();
     if ((dialog.style & kSetFont) != 0) {
         dialog.fontPoints = in.Read<std::uint16_t>();
-        dialog.fontWeight = in.Read<std::uint16_t>();
-        dialog.fontItalic = in.Read<std::uint8_t>();
-        dialog.fontCharset = in.Read<std::uint8_t>();
+        in.Skip(4);  // weight, italic, character set
         dialog.fontName = in.ReadWideString();
     }
     for (int i = 0; i < controlCount && in.ok(); ++i)
@@ -168,21 +130,6 @@ std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
     if (!in.ok())
         return std::nullopt;
     return dialog;
-}
-
-std::optional<std::vector<std::string>> ReadStringBlock(std::span<const std::uint8_t> bytes) {
-    Reader in(bytes);
-    std::vector<std::string> strings;
-    for (int i = 0; i < 16; ++i) {
-        const auto length = in.Read<std::uint16_t>();
-        std::u16string wide;
-        for (int c = 0; c < length && in.ok(); ++c)
-            wide.push_back(in.Read<char16_t>());
-        strings.push_back(Reader::Narrow(wide));
-    }
-    if (!in.ok())
-        return std::nullopt;
-    return strings;
 }
 
 std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::uint8_t> bytes) {
@@ -197,9 +144,7 @@ std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::ui
         IconGroupEntry entry{};
         entry.width = in.Read<std::uint8_t>();
         entry.height = in.Read<std::uint8_t>();
-        entry.colorCount = in.Read<std::uint8_t>();
-        in.Read<std::uint8_t>();
-        entry.planes = in.Read<std::uint16_t>();
+        in.Skip(4);  // colour count, reserved, planes
         entry.bitCount = in.Read<std::uint16_t>();
         entry.bytes = in.Read<std::uint32_t>();
         entry.iconId = in.Read<std::uint16_t>();
@@ -208,14 +153,6 @@ std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::ui
     if (!in.ok())
         return std::nullopt;
     return entries;
-}
-
-std::string PredefinedClassName(int ordinal) {
-    static constexpr const char* kNames[] = {"BUTTON",  "EDIT",      "STATIC",
-                                             "LISTBOX", "SCROLLBAR", "COMBOBOX"};
-    if (ordinal < 0x80 || ordinal > 0x85)
-        return {};
-    return kNames[ordinal - 0x80];
 }
 
 }  // namespace kt73b::testing

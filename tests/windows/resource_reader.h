@@ -1,6 +1,5 @@
-// Reads the resources of a module the way the system lays them out: extended dialog templates,
-// string-table blocks, icon groups and the languages each resource exists in. Every read is
-// bounded by the resource's size.
+// Reads the resources of a module the way the system lays them out: extended dialog templates and
+// icon groups. Every read is bounded by the resource's size.
 #pragma once
 
 #include <cstdint>
@@ -13,57 +12,39 @@
 
 namespace kt73b::testing {
 
-// A name or an id, as templates store their menu, class and text fields.
+// A name or an id, as templates store their class and text fields.
 struct NameOrOrdinal {
     std::string name;
     int ordinal = -1;  // >= 0 when the field holds a number
 };
 
 struct ControlResource {
-    std::uint32_t helpId, extendedStyle, style;
+    std::uint32_t style;
     int x, y, width, height;
     std::int32_t id;
     NameOrOrdinal className;
     NameOrOrdinal text;
-    std::uint16_t extraBytes;
 };
 
 struct DialogResource {
-    std::uint16_t version, signature;
-    std::uint32_t helpId, extendedStyle, style;
+    std::uint32_t extendedStyle, style;
     int x, y, width, height;
-    NameOrOrdinal menu;
-    NameOrOrdinal windowClass;
     std::string caption;
-    int fontPoints = 0, fontWeight = 0, fontItalic = 0, fontCharset = 0;
+    int fontPoints = 0;
     std::string fontName;
     std::vector<ControlResource> controls;
 };
 
 struct IconGroupEntry {
-    int width, height, colorCount, planes, bitCount;
+    int width, height, bitCount;
     std::uint32_t bytes;
     int iconId;
 };
 
-// The bytes of resource `name` of `type` in `language`; empty when there is none.
-std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name,
-                                            WORD language);
-
-// The languages resource `name` of `type` exists in.
-std::vector<WORD> ResourceLanguages(HMODULE module, LPCSTR type, LPCSTR name);
-
-// The numeric names of every resource of `type`.
-std::vector<int> ResourceIds(HMODULE module, LPCSTR type);
+// The bytes of resource `name` of `type`, found as the program finds it; empty when there is none.
+std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name);
 
 std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes);
-
-// The sixteen strings of one string-table block (ids 16 * (block - 1) and up); empty ones too.
-std::optional<std::vector<std::string>> ReadStringBlock(std::span<const std::uint8_t> bytes);
-
 std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::uint8_t> bytes);
-
-// The name of a predefined control class by its ordinal (0x80 "BUTTON" ... 0x85 "COMBOBOX").
-std::string PredefinedClassName(int ordinal);
 
 }  // namespace kt73b::testing

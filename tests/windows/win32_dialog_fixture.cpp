@@ -11,10 +11,10 @@ namespace kt73b::testing {
 namespace fs = std::filesystem;
 
 namespace {
+
 CivilTime FixedUtc() {
     return {2017, 2, 23, 6, 24, 50};
 }
-}  // namespace
 
 UpdateTimings FastTimings() {
     UpdateTimings timings;
@@ -27,6 +27,8 @@ UpdateTimings FastTimings() {
     timings.tickPeriodMs = 2;
     return timings;
 }
+
+}  // namespace
 
 Win32DialogTest::Win32DialogTest() : backend_(GetModuleHandleA(nullptr)) {}
 
@@ -59,7 +61,7 @@ void Win32DialogTest::TearDown() {
     }
 }
 
-void Win32DialogTest::StartDevice(const std::string& faults, const std::string& name) {
+void Win32DialogTest::StartDevice(const std::string& faults) {
     emu::EmulatorSettings settings;
     settings.link.bytesPerSecond = 0;
     settings.link.latency = emu::Micros{0};
@@ -68,11 +70,11 @@ void Win32DialogTest::StartDevice(const std::string& faults, const std::string& 
     settings.device.writeTime = emu::Micros{0};
     std::string error;
     ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
-    device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings);
 }
 
-void Win32DialogTest::OpenDialog(int instanceNumber) {
-    dialog_ = std::make_unique<CTn8UpdatorDlg>(instanceNumber, FastTimings());
+void Win32DialogTest::OpenDialog() {
+    dialog_ = std::make_unique<CTn8UpdatorDlg>(1, FastTimings());
     dialogThread_ = std::thread([this] {
         dialogThreadId_ = GetCurrentThreadId();
         modalResult_ = dialog_->DoModal();

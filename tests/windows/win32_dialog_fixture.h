@@ -22,17 +22,14 @@ namespace kt73b::testing {
 // A whole update with a 2 ms tick and no link or device time takes a few seconds.
 inline constexpr auto kUpdateWait = 120s;
 
-UpdateTimings FastTimings();
-
 class Win32DialogTest : public ::testing::Test {
   protected:
     Win32DialogTest();
     void SetUp() override;
     void TearDown() override;
 
-    void StartDevice(const std::string& faults = "",
-                     const std::string& name = emu::kLoopbackDeviceName);
-    void OpenDialog(int instanceNumber = 1);
+    void StartDevice(const std::string& faults = "");
+    void OpenDialog();
     // Ends the dialog as Escape does, if it is still open, and waits for DoModal to return.
     void CloseDialog();
 

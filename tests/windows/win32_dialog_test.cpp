@@ -1,9 +1,9 @@
 // The updater's dialog on the Win32 back end: a whole update through real windows, the about box
 // and message boxes as nested loops in which the worker's control calls keep arriving, the
-// keyboard while the focused button is disabled, the system menu and the icon.
+// keyboard while the focused button is disabled, the system menu and the icon. What the dialog
+// decides is checked headless (tests/dialog); here, what the real windows can get wrong.
 #include <gtest/gtest.h>
 
-#include "app/model_byte.h"
 #include "platform/ui/win32/minimised_icon.h"
 #include "tests/windows/win32_dialog_fixture.h"
 
@@ -13,43 +13,33 @@
 namespace kt73b::testing {
 namespace {
 
-constexpr const char* kCompleted = "Version update completed.";
-
 TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
     StartDevice();
     OpenDialog();
-    EXPECT_EQ(TextOf(main_), "Velk KT-73B System v3.00");
     EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_MIDI_OUT_LIST), CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_MIDI_IN_LIST), CB_GETCURSEL, 0, 0), 0);
 
     ClickButton(main_, IDOK);
-    ASSERT_TRUE(WaitForStatus(kCompleted, kUpdateWait)) << Status();
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
     ASSERT_TRUE(WaitUntilRestored());
 
     EXPECT_EQ(FlashVersusImages(), "");
-    EXPECT_EQ(ControlTextOf(main_, IDC_STEP_COUNTER), "6/6");
+    // The whole range, past the 16 bits a progress bar holds unless it is set as 32-bit.
     EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_PROGRESS), PBM_GETPOS, 0, 0), 720896);
     EXPECT_FALSE(IsEnabled(main_, IDOK));
-    EXPECT_TRUE(IsEnabled(main_, IDCANCEL));
-
-    ClickButton(main_, IDC_RESCAN);
-    ASSERT_TRUE(WaitUntil([this] { return IsEnabled(main_, IDOK); }));
     CloseDialog();
     EXPECT_EQ(modalResult_, IDCANCEL);
 }
 
 TEST_F(Win32DialogTest, AboutBox_OpensFromTheSystemMenuWhileTheUpdateRunsBehindIt) {
-    StartDevice("", "VELK KT Series (3)");
-    OpenDialog(3);
-    EXPECT_EQ(TextOf(main_), "Velk KT-73B System v3.00 (3)");
+    StartDevice();
+    OpenDialog();
     ClickButton(main_, IDOK);
     ASSERT_TRUE(WaitUntil([this] { return Status().starts_with("Data transmit"); }, kUpdateWait));
 
     PostMessageA(main_, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = WaitForOwnedDialog();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(TextOf(about), "About KT-73B Updater");
-    EXPECT_EQ(ControlTextOf(about, IDC_ABOUT_VERSION), "Velk KT-73B System v3.00");
     EXPECT_FALSE(IsWindowEnabled(main_));  // the owner takes no input meanwhile
 
     // The worker's calls reach the main window through the about box's own loop.
@@ -59,18 +49,6 @@ TEST_F(Win32DialogTest, AboutBox_OpensFromTheSystemMenuWhileTheUpdateRunsBehindI
     PressKey(about, VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_TRUE(IsWindowEnabled(main_));
-    ASSERT_TRUE(WaitForStatus(kCompleted, kUpdateWait)) << Status();
-    EXPECT_EQ(FlashVersusImages(), "");
-}
-
-TEST_F(Win32DialogTest, AboutBox_OpensForEveryCommandWithTheAboutIdInItsUpperBits) {
-    StartDevice();
-    OpenDialog();
-    PostMessageA(main_, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x000F, 0);
-    HWND about = WaitForOwnedDialog();
-    ASSERT_NE(about, nullptr);
-    ClickButton(about, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_FALSE(DialogEnded());
 }
 
@@ -88,7 +66,7 @@ TEST_F(Win32DialogTest, MessageBox_IsOwnedByTheDialogAndTheRunRestoresTheControl
     PressKey(box, VK_RETURN);
     ASSERT_TRUE(WaitUntilRestored());
     EXPECT_TRUE(IsEnabled(main_, IDOK));
-    EXPECT_FALSE(DialogEnded());
+    EXPECT_FALSE(DialogEnded());  // Return ended the box alone
 }
 
 TEST_F(Win32DialogTest, Keyboard_EscapeClosesTheDialogWhileTheFocusedButtonIsDisabled) {
@@ -106,7 +84,7 @@ TEST_F(Win32DialogTest, Keyboard_EscapeClosesTheDialogWhileTheFocusedButtonIsDis
     EXPECT_EQ(modalResult_, IDCANCEL);
 }
 
-TEST_F(Win32DialogTest, SystemMenu_EndsWithASeparatorAndTheAboutEntry) {
+TEST_F(Win32DialogTest, SystemMenuAndIcon_CarryTheAboutEntryAndIcon128) {
     StartDevice();
     OpenDialog();
     HMENU menu = GetSystemMenu(main_, FALSE);
@@ -119,11 +97,8 @@ TEST_F(Win32DialogTest, SystemMenu_EndsWithASeparatorAndTheAboutEntry) {
     char text[64] = {};
     GetMenuStringA(menu, static_cast<UINT>(count - 1), text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "About KT-73B Updater(&A)...");
-}
 
-TEST_F(Win32DialogTest, Icon_IsIcon128ForTheTitleBarAndTheDragImage) {
-    StartDevice();
-    OpenDialog();
+    // The title bar's icons and the image dragged while minimised.
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_QUERYDRAGICON, 0, 0)), icon);
@@ -131,23 +106,9 @@ TEST_F(Win32DialogTest, Icon_IsIcon128ForTheTitleBarAndTheDragImage) {
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_GETICON, ICON_SMALL, 0)), icon);
 }
 
-TEST_F(Win32DialogTest, Execute_WithoutAnyDeviceReportsTheOutputPortInABox) {
-    OpenDialog();
-    EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_MIDI_OUT_LIST), CB_GETCOUNT, 0, 0), 0);
-    ClickButton(main_, IDOK);
-    HWND box = WaitForOwnedDialog();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Can't open MIDI Out device.");
-    ClickButton(box, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
-    EXPECT_TRUE(IsEnabled(main_, IDOK));
-    EXPECT_TRUE(IsEnabled(main_, IDC_RESCAN));
-}
-
 TEST(MinimisedIcon, IsCentredWithTheDivisionTruncatedTowardZero) {
-    EXPECT_EQ(ui::CentredIconOrigin(100, 100, 32, 32).x, 34);
+    EXPECT_EQ(ui::CentredIconOrigin(100, 101, 32, 32).x, 34);
     EXPECT_EQ(ui::CentredIconOrigin(100, 101, 32, 32).y, 35);
-    EXPECT_EQ(ui::CentredIconOrigin(33, 32, 32, 32).x, 1);
     // A client area narrower than the icon: -11 / 2 is -5, not -6.
     EXPECT_EQ(ui::CentredIconOrigin(20, 20, 32, 32).x, -5);
 }

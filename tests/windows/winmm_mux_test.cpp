@@ -64,23 +64,12 @@ class WinmmMuxTest : public ::testing::Test {
     int id_ = 0;
 };
 
-TEST_F(WinmmMuxTest, Lists_PutTheInProcessDeviceAfterTheSystemOnes) {
-    const UINT outputs = midiOutGetNumDevs();
-    ASSERT_GE(outputs, 1u);
-    MIDIOUTCAPSA caps{};
-    ASSERT_EQ(midiOutGetDevCapsA(outputs - 1, &caps, sizeof caps), MMSYSERR_NOERROR);
-    EXPECT_STREQ(caps.szPname, "VELK KT Series");
-    EXPECT_NE(midiOutGetDevCapsA(outputs, &caps, sizeof caps), MMSYSERR_NOERROR);
-
-    const UINT inputs = midiInGetNumDevs();
-    ASSERT_GE(inputs, 1u);
-    MIDIINCAPSA inCaps{};
-    ASSERT_EQ(midiInGetDevCapsA(inputs - 1, &inCaps, sizeof inCaps), MMSYSERR_NOERROR);
-    EXPECT_STREQ(inCaps.szPname, "VELK KT Series");
-}
-
-TEST_F(WinmmMuxTest, Output_ToTheInProcessDeviceReachesItAndClosesOnce) {
+TEST_F(WinmmMuxTest, Output_IsListedLastReachesTheInProcessDeviceAndClosesOnce) {
     const UINT index = midiOutGetNumDevs() - 1;
+    MIDIOUTCAPSA caps{};
+    ASSERT_EQ(midiOutGetDevCapsA(index, &caps, sizeof caps), MMSYSERR_NOERROR);
+    EXPECT_STREQ(caps.szPname, "VELK KT Series");
+    EXPECT_NE(midiOutGetDevCapsA(index + 1, &caps, sizeof caps), MMSYSERR_NOERROR);
     HMIDIOUT out = nullptr;
     ASSERT_EQ(midiOutOpen(&out, index, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
     std::uint8_t message[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
@@ -98,8 +87,11 @@ TEST_F(WinmmMuxTest, Output_ToTheInProcessDeviceReachesItAndClosesOnce) {
     EXPECT_EQ(midiOutClose(out), MMSYSERR_INVALHANDLE);  // the layer's, not passed to the system
 }
 
-TEST_F(WinmmMuxTest, Input_CallbackGetsTheHandleTheProgramWasGiven) {
+TEST_F(WinmmMuxTest, Input_IsListedLastAndItsCallbackGetsTheHandleTheProgramWasGiven) {
     const UINT index = midiInGetNumDevs() - 1;
+    MIDIINCAPSA caps{};
+    ASSERT_EQ(midiInGetDevCapsA(index, &caps, sizeof caps), MMSYSERR_NOERROR);
+    EXPECT_STREQ(caps.szPname, "VELK KT Series");
     InputRecord record;
     HMIDIIN in = nullptr;
     ASSERT_EQ(midiInOpen(&in, index, reinterpret_cast<DWORD_PTR>(&RecordInput),
