@@ -34,7 +34,6 @@ class GuiTest : public ::testing::Test {
     std::string SelectedItem(int listId);
     bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kGuiWait);
     std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
-    std::uint32_t Writes() { return Requests(emu::RequestKind::kWrite); }
     std::uint32_t Finishes() { return Requests(emu::RequestKind::kFinish); }
     std::string FlashVersusImages();
     // A path for a test artefact in the build tree, kept after the run.

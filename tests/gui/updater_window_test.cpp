@@ -1,5 +1,7 @@
 // The dialog program's window on wxWidgets, driven for real through the X server: the ports the
 // demo build pre-selects, Return, Escape, the about box, boxes, and the layout from the template.
+// What the dialog decides is checked headless (tests/dialog); here, what the real windows can get
+// wrong.
 #include <algorithm>
 #include <array>
 
@@ -13,41 +15,30 @@ namespace {
 
 constexpr const char* kDevice = "VELK KT Series";
 
-TEST_F(GuiTest, DemoBuild_PreselectsTheEmulatedDevicesPorts) {
+// The one whole update on this back end, started and pressed on with the keyboard as a person
+// would: the demo build pre-selects the emulated device, Return presses Execute, and Return while
+// Execute is disabled (during the run and after it) presses nothing.
+TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
     StartDevice();
     RunUpdater([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         EXPECT_EQ(SelectedItem(IDC_MIDI_IN_LIST), kDevice);
         EXPECT_EQ(SelectedItem(IDC_MIDI_OUT_LIST), kDevice);
-        EXPECT_EQ(driver_.Read<std::string>([&] {
-            return std::string(driver_.Window(IDD_UPDATER_DIALOG)->GetTitle().utf8_str());
-        }),
-                  "Velk KT-73B System v3.00");
-        driver_.PressKeys("Escape");
-        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_UPDATER_DIALOG));
-    });
-}
-
-TEST_F(GuiTest, Return_RunsAWholeUpdateThenExecuteIsDisabled) {
-    StartDevice();
-    RunUpdater([&] {
-        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait)) << Text(1003);
+        ASSERT_TRUE(
+            driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
+        driver_.PressKeys("Return");
+        ASSERT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait))
+            << Text(IDC_STATUS_LINE);
         ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }, kGuiWait));
-
         EXPECT_FALSE(Enabled(ui::kIdOk));
-        EXPECT_TRUE(Enabled(IDC_MIDI_IN_LIST));
-        EXPECT_TRUE(Enabled(IDC_MIDI_OUT_LIST));
-        EXPECT_EQ(Text(IDC_STEP_COUNTER), "6/6");
+        EXPECT_FALSE(driver_.IsBoxOpen());
         EXPECT_EQ(FlashVersusImages(), "");
         EXPECT_TRUE(driver_.SaveScreenshot(ArtefactPath("dialog-after-update.png")));
 
-        // Execute is disabled: Return now does nothing, and no box comes up.
         driver_.PressKeys("Return");
-        const std::uint32_t writes = Writes();
         EXPECT_FALSE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, 1s));
-        EXPECT_EQ(Writes(), writes);
+        EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);  // no second run, in or after
         driver_.PressKeys("Escape");
     });
 }
@@ -66,24 +57,6 @@ TEST_F(GuiTest, Escape_DuringAnUpdateEndsTheProgram) {
     // RunUpdater returned: the dialog is gone and its worker has been joined, before the end.
     EXPECT_EQ(Finishes(), 0u);
     EXPECT_NE(FlashVersusImages(), "");
-}
-
-TEST_F(GuiTest, ReturnWhileAnUpdateRuns_StartsNothing) {
-    StartDevice();
-    RunUpdater([&] {
-        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
-        driver_.PressKeys("Return");
-        ASSERT_TRUE(
-            driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
-        // The focused Execute went disabled and the default button is disabled: as on Windows,
-        // Return reaches no button, and a second update cannot start by a double press.
-        driver_.PressKeys("Return");
-        EXPECT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait));
-        EXPECT_FALSE(driver_.IsBoxOpen());
-        EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
-        driver_.PressKeys("Escape");
-    });
-    EXPECT_EQ(FlashVersusImages(), "");
 }
 
 TEST_F(GuiTest, UpdateFailure_ShowsAnErrorBoxOwnedByTheDialog) {
@@ -114,20 +87,17 @@ TEST_F(GuiTest, AltA_OpensTheAboutBoxWhileTheUpdateGoesOn) {
     RunUpdater([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }, kGuiWait));
+        ASSERT_TRUE(
+            driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
         driver_.PressKeys("alt+a");
         ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
-        EXPECT_EQ(driver_.Read<std::string>(
-                      [&] { return driver_.Window(IDD_ABOUTBOX)->ControlText(IDC_ABOUT_VERSION); }),
-                  "Velk KT-73B System v3.00");
-        EXPECT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait));
-        EXPECT_TRUE(driver_.IsOpen(IDD_ABOUTBOX));
+        // The worker's calls reach the main window through the about box's own loop.
+        const std::string before = Text(IDC_STATUS_LINE);
+        EXPECT_TRUE(driver_.WaitFor([&] { return Text(IDC_STATUS_LINE) != before; }, kGuiWait));
         driver_.PressKeys("Escape");
         EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
         EXPECT_TRUE(driver_.IsOpen(IDD_UPDATER_DIALOG));
-        driver_.PressKeys("Escape");
     });
-    EXPECT_EQ(FlashVersusImages(), "");
 }
 
 TEST_F(GuiTest, ContextMenu_OffersTheAboutEntry) {
@@ -143,19 +113,6 @@ TEST_F(GuiTest, ContextMenu_OffersTheAboutEntry) {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
         driver_.PressKeys("Return");  // OK is the about box's default button
         EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
-        driver_.PressKeys("Escape");
-    });
-}
-
-TEST_F(GuiTest, SecondInstance_TitleEndsWithItsNumber) {
-    os::InstanceLock first;
-    ASSERT_EQ(ClaimInstanceNumber(first), 1);
-    RunUpdater([&] {
-        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
-        EXPECT_EQ(driver_.Read<std::string>([&] {
-            return std::string(driver_.Window(IDD_UPDATER_DIALOG)->GetTitle().utf8_str());
-        }),
-                  "Velk KT-73B System v3.00 (2)");
         driver_.PressKeys("Escape");
     });
 }
