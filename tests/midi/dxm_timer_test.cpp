@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/midi/recording_winmm.h"
 
 namespace kt73b {
@@ -29,7 +31,11 @@ class DxMTimerTest : public ::testing::Test {
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
 };
 
-TEST_F(DxMTimerTest, StartedOnceAndDestroyed_MakesFourTimerCallsInOrder) {
+// The kill waits for a running tick (TIME_KILL_SYNCHRONOUS), so Stop returns only once no
+// procedure runs.
+TEST_F(DxMTimerTest, StartedOnceAndDestroyed_RaisesTheResolutionAndWaitsForTheLastTick) {
+    { CDxMTimer never_started; }
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("timeGetDevCaps"));
     {
         CDxMTimer timer;
         winmm_.ClearCalls();
@@ -37,7 +43,7 @@ TEST_F(DxMTimerTest, StartedOnceAndDestroyed_MakesFourTimerCallsInOrder) {
         EXPECT_EQ(timer.Start(50, &RecordUser, reinterpret_cast<DWORD_PTR>(&seen)), 7u);
     }
     const auto calls = winmm_.Calls();
-    ASSERT_THAT(testing::Names(calls),
+    ASSERT_THAT(winmm_.CallNames(),
                 ElementsAre("timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod"));
     EXPECT_EQ(calls[0].args[0], 1u);
     EXPECT_EQ(calls[1].args[0], 50u);
@@ -47,28 +53,20 @@ TEST_F(DxMTimerTest, StartedOnceAndDestroyed_MakesFourTimerCallsInOrder) {
     EXPECT_EQ(calls[3].args[0], 1u);
 }
 
-TEST_F(DxMTimerTest, NeverStarted_MakesNoCallButTheCapabilities) {
-    { CDxMTimer timer; }
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("timeGetDevCaps"));
-}
-
-TEST_F(DxMTimerTest, Stop_WhenIdleReturnsOneWithoutACall) {
-    CDxMTimer timer;
-    winmm_.ClearCalls();
-    EXPECT_EQ(timer.Stop(), 1);
-    EXPECT_TRUE(winmm_.Calls().empty());
-}
-
-TEST_F(DxMTimerTest, Start_OnARunningTimerEndsItBeforeRaisingAgain) {
+TEST_F(DxMTimerTest, Start_OnARunningTimerEndsItBeforeRaisingAgainAndStopWhenIdleCallsNothing) {
     CDxMTimer timer;
     timer.Start(50);
     winmm_.ClearCalls();
     EXPECT_EQ(timer.Start(20), 8u);
     EXPECT_THAT(winmm_.CallNames(),
                 ElementsAre("timeKillEvent", "timeEndPeriod", "timeBeginPeriod", "timeSetEvent"));
+    timer.Stop();
+    winmm_.ClearCalls();
+    EXPECT_EQ(timer.Stop(), 1);
+    EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-TEST_F(DxMTimerTest, Start_PassesTheUserValueToTheProcedureUnchanged) {
+TEST_F(DxMTimerTest, Start_PassesTheUserValueOrWithoutAProcedureTicksOnTick) {
     CDxMTimer timer;
     std::vector<DWORD_PTR> seen;
     const auto user = reinterpret_cast<DWORD_PTR>(&seen);
@@ -76,15 +74,13 @@ TEST_F(DxMTimerTest, Start_PassesTheUserValueToTheProcedureUnchanged) {
     ASSERT_EQ(winmm_.TimerProcedure(), &RecordUser);
     winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
     EXPECT_THAT(seen, ElementsAre(user));
-}
 
-TEST_F(DxMTimerTest, Start_WithoutAProcedureTicksTheObjectsOnTick) {
-    CountingTimer timer;
-    timer.Start(50);
-    EXPECT_EQ(winmm_.TimerUser(), reinterpret_cast<DWORD_PTR>(&timer));
-    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
-    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
-    EXPECT_EQ(timer.ticks, 2);
+    CountingTimer counting;
+    counting.Start(50);
+    EXPECT_EQ(winmm_.TimerUser(), reinterpret_cast<DWORD_PTR>(&counting));
+    winmm_.TimerProcedure()(8, 0, winmm_.TimerUser(), 0, 0);
+    winmm_.TimerProcedure()(8, 0, winmm_.TimerUser(), 0, 0);
+    EXPECT_EQ(counting.ticks, 2);
 }
 
 TEST_F(DxMTimerTest, Start_RefusedReleasesTheResolutionAtOnceAndLeavesTheTimerIdle) {
@@ -99,19 +95,19 @@ TEST_F(DxMTimerTest, Start_RefusedReleasesTheResolutionAtOnceAndLeavesTheTimerId
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-TEST_F(DxMTimerTest, Start_WithoutCapabilitiesRaisesNothingAndAsksForTheBestResolution) {
-    winmm_.SetTimeCapsFail(true);
+// Without capabilities it asks for the best resolution and raises none; a refused raise is
+// never ended.
+TEST_F(DxMTimerTest, Start_EndsOnlyAResolutionItRaised) {
+    winmm_.FailNext("timeGetDevCaps", TIMERR_NOCANDO);
     {
         CDxMTimer timer;
         winmm_.ClearCalls();
         EXPECT_NE(timer.Start(50), 0u);
     }
     const auto calls = winmm_.Calls();
-    ASSERT_THAT(testing::Names(calls), ElementsAre("timeSetEvent", "timeKillEvent"));
+    ASSERT_THAT(winmm_.CallNames(), ElementsAre("timeSetEvent", "timeKillEvent"));
     EXPECT_EQ(calls[0].args[1], 0u);
-}
 
-TEST_F(DxMTimerTest, Start_WhosePeriodRequestIsRefusedNeverEndsIt) {
     CDxMTimer timer;
     winmm_.FailNext("timeBeginPeriod", TIMERR_NOCANDO);
     timer.Start(50);

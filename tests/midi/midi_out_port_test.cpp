@@ -50,6 +50,18 @@ class CountingClock final : public SendWaitClock {
     std::atomic<bool> last_notified_{false};
 };
 
+// Sends `bytes` whole on `port`; `flags` gets the header's flags as the send left them.
+int SendOn(MidiOutPort& port, std::vector<std::uint8_t>& bytes, DWORD* flags = nullptr) {
+    MIDIHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(bytes.data());
+    header.dwBufferLength = static_cast<DWORD>(bytes.size());
+    const int sent = port.SendLong(&header);
+    if (flags != nullptr) {
+        *flags = header.dwFlags;
+    }
+    return sent;
+}
+
 class MidiOutPortTest : public ::testing::Test {
   protected:
     void SetUp() override { winmm_.Reset(); }
@@ -59,14 +71,7 @@ class MidiOutPortTest : public ::testing::Test {
         winmm_.ClearCalls();
     }
 
-    int Send() {
-        MIDIHDR header{};
-        header.lpData = reinterpret_cast<LPSTR>(message_.data());
-        header.dwBufferLength = static_cast<DWORD>(message_.size());
-        const int sent = port_.SendLong(&header);
-        last_flags_ = header.dwFlags;
-        return sent;
-    }
+    int Send() { return SendOn(port_, message_, &last_flags_); }
 
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
     FakeClock clock_;
@@ -75,47 +80,41 @@ class MidiOutPortTest : public ::testing::Test {
     DWORD last_flags_ = 0;
 };
 
-TEST_F(MidiOutPortTest, Open_TheOpenIndexAgainReturnsOneWithoutAPlatformCall) {
+TEST_F(MidiOutPortTest, Open_TheSameIndexAgainIsFreeAnotherClosesTheOldDeviceFirst) {
     OpenPort(3);
     EXPECT_EQ(port_.Open(3), 1);
     EXPECT_TRUE(winmm_.Calls().empty());
-}
-
-TEST_F(MidiOutPortTest, Open_AnotherIndexClosesTheOldDeviceFirst) {
-    OpenPort(3);
     EXPECT_EQ(port_.Open(5), 1);
     const auto calls = winmm_.Calls();
-    EXPECT_THAT(testing::Names(calls), ElementsAre("midiOutClose", "midiOutOpen"));
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose", "midiOutOpen"));
     EXPECT_EQ(calls[1].args[0], 5u);
     EXPECT_EQ(calls[1].args[1], reinterpret_cast<std::uintptr_t>(&MidiOutPort::MidiOutProc));
     EXPECT_EQ(calls[1].args[2], reinterpret_cast<std::uintptr_t>(&port_));
     EXPECT_EQ(calls[1].args[3], CALLBACK_FUNCTION);
-}
-
-TEST_F(MidiOutPortTest, Open_PassesIndexMinusOneThrough) {
-    port_.Open(static_cast<UINT>(-1));
-    EXPECT_EQ(winmm_.Calls().at(0).args[0], 0xFFFFFFFFu);
+    winmm_.ClearCalls();
+    EXPECT_EQ(port_.Close(), 1);
+    EXPECT_EQ(port_.Close(), 0);
+    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose"));
 }
 
 TEST_F(MidiOutPortTest, Open_RefusedLeavesThePortClosedAndSendsFailWithoutACall) {
     winmm_.FailNext("midiOutOpen", MIDIERR_NODEVICE);
-    EXPECT_EQ(port_.Open(2), 0);
+    EXPECT_EQ(port_.Open(static_cast<UINT>(-1)), 0);
+    EXPECT_EQ(winmm_.Calls().at(0).args[0], 0xFFFFFFFFu);
     winmm_.ClearCalls();
     EXPECT_EQ(Send(), 0);
     EXPECT_EQ(port_.Close(), 0);
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-TEST_F(MidiOutPortTest, Close_ReturnsOneForAnOpenPortAndZeroWithoutACallForAClosedOne) {
-    OpenPort();
-    EXPECT_EQ(port_.Close(), 1);
-    EXPECT_EQ(port_.Close(), 0);
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose"));
-}
-
 TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeaderUnprepared) {
     OpenPort();
+    EXPECT_EQ(Send(), 1);  // done within the call: no wait
+    EXPECT_EQ(clock_.waits_, 0);
+    EXPECT_NE(last_flags_ & MHDR_DONE, 0u);
+
     winmm_.SetOutputCompletesAtOnce(false);
+    winmm_.ClearCalls();
     MIDIHDR* in_flight = nullptr;
     winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
     clock_.on_wait_ = [&](int waits) {
@@ -127,21 +126,18 @@ TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeade
     EXPECT_EQ(Send(), 1);
     EXPECT_EQ(clock_.waits_, 3);
     const auto calls = winmm_.Calls();
-    EXPECT_THAT(testing::Names(calls),
+    EXPECT_THAT(winmm_.CallNames(),
                 ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
     EXPECT_EQ(calls[1].args[2], sizeof(MIDIHDR));
     EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
 }
 
-TEST_F(MidiOutPortTest, SendLong_RefusedPrepareFailsAtOnce) {
+TEST_F(MidiOutPortTest, SendLong_ARefusedHeaderFailsAtOnceAndIsUnpreparedBeforeTheSendReturns) {
     OpenPort();
     winmm_.FailNext("midiOutPrepareHeader", MMSYSERR_NOMEM);
     EXPECT_EQ(Send(), 0);
     EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader"));
-}
-
-TEST_F(MidiOutPortTest, SendLong_RefusedHeaderIsUnpreparedBeforeTheSendReturns) {
-    OpenPort();
+    winmm_.ClearCalls();
     winmm_.FailNext("midiOutLongMsg", MIDIERR_NOTREADY);
     EXPECT_EQ(Send(), 0);
     EXPECT_EQ(clock_.waits_, 0);
@@ -202,20 +198,10 @@ TEST_F(MidiOutPortTest, SendLong_SleepsUntilTheDriversCallbackNotAPollPerMillise
         }
         EXPECT_TRUE(winmm_.CompleteOutput());
     });
-    MIDIHDR header{};
-    header.lpData = reinterpret_cast<LPSTR>(message_.data());
-    header.dwBufferLength = static_cast<DWORD>(message_.size());
-    EXPECT_EQ(port.SendLong(&header), 1);
+    EXPECT_EQ(SendOn(port, message_), 1);
     driver.join();
     // Woken by the driver, not by the periodic look at the flag.
     EXPECT_TRUE(clock.last_notified_.load());
-}
-
-TEST_F(MidiOutPortTest, SendLong_DoneWithinTheCallNeedsNoWait) {
-    OpenPort();
-    EXPECT_EQ(Send(), 1);
-    EXPECT_EQ(clock_.waits_, 0);
-    EXPECT_NE(last_flags_ & MHDR_DONE, 0u);
 }
 
 TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
@@ -234,10 +220,7 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
     auto send_many = [&](std::uint8_t fill) {
         std::vector<std::uint8_t> bytes(7, fill);
         for (int i = 0; i < kSends; ++i) {
-            MIDIHDR header{};
-            header.lpData = reinterpret_cast<LPSTR>(bytes.data());
-            header.dwBufferLength = 7;
-            ASSERT_EQ(port_.SendLong(&header), 1);
+            ASSERT_EQ(SendOn(port_, bytes), 1);
         }
     };
     std::thread worker(send_many, 0x01);
@@ -253,7 +236,7 @@ TEST_F(MidiOutPortTest, DeviceNames_AreTheDriversNamesAndEmptyWhenItHasNone) {
     port_.GetDeviceName(0, name);
     EXPECT_STREQ(name, "USB Audio Device");
     winmm_.FailNext("midiOutGetDevCapsA", MMSYSERR_NODRIVER);
-    port_.GetDeviceName(0, name);
+    port_.GetDeviceName(1, name);
     EXPECT_STREQ(name, "");
 }
 

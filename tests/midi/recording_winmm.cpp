@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <utility>
 
 namespace kt73b::testing {
@@ -15,24 +16,19 @@ struct RecordingWinmm::State {
     bool recording = true;
     std::vector<WinmmCall> calls;
     std::map<std::string, std::deque<MMRESULT>> fail_next;
-    std::map<std::string, MMRESULT> fail_always;
     std::vector<std::string> inputs{"USB Audio Device", "VELK KT Series"};
     std::vector<std::string> outputs{"USB Audio Device", "VELK KT Series"};
     DWORD_PTR in_callback = 0;
     DWORD_PTR in_instance = 0;
-    HMIDIIN in_handle = nullptr;
     std::deque<MIDIHDR*> in_queue;
     bool out_at_once = true;
     std::function<void(MIDIHDR*)> long_msg_hook;
     MIDIHDR* out_in_flight = nullptr;
     DWORD_PTR out_callback = 0;
     DWORD_PTR out_instance = 0;
-    HMIDIOUT out_handle = nullptr;
     LPTIMECALLBACK timer_procedure = nullptr;
     DWORD_PTR timer_user = 0;
     UINT next_timer_id = 7;
-    bool time_caps_fail = false;
-    std::uintptr_t next_handle = 0x1000;
 };
 
 RecordingWinmm::RecordingWinmm() : state_(new State) {}
@@ -53,7 +49,11 @@ std::vector<WinmmCall> RecordingWinmm::Calls() const {
 }
 
 std::vector<std::string> RecordingWinmm::CallNames() const {
-    return Names(Calls());
+    std::vector<std::string> names;
+    for (const auto& call : Calls()) {
+        names.push_back(call.name);
+    }
+    return names;
 }
 
 void RecordingWinmm::ClearCalls() {
@@ -71,11 +71,6 @@ void RecordingWinmm::FailNext(const std::string& name, MMRESULT result) {
     state_->fail_next[name].push_back(result);
 }
 
-void RecordingWinmm::FailAlways(const std::string& name, MMRESULT result) {
-    std::lock_guard lock(mutex_);
-    state_->fail_always[name] = result;
-}
-
 void RecordingWinmm::SetDeviceNames(std::vector<std::string> inputs,
                                     std::vector<std::string> outputs) {
     std::lock_guard lock(mutex_);
@@ -88,12 +83,8 @@ std::vector<MIDIHDR*> RecordingWinmm::QueuedInputBuffers() const {
     return {state_->in_queue.begin(), state_->in_queue.end()};
 }
 
-bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes) {
-    return ReturnInputBufferAs(MIM_LONGDATA, bytes, true);
-}
-
-bool RecordingWinmm::ReturnInputBufferAs(UINT message, const std::vector<std::uint8_t>& bytes,
-                                         bool done) {
+bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
+                                       bool done) {
     MIDIHDR* header = nullptr;
     {
         std::lock_guard lock(mutex_);
@@ -113,18 +104,17 @@ bool RecordingWinmm::ReturnInputBufferAs(UINT message, const std::vector<std::ui
     return true;
 }
 
-void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1, DWORD_PTR param2) {
+// Outside the recorder's lock, as a driver calls back from a thread of its own.
+void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
     DWORD_PTR callback = 0;
     DWORD_PTR instance = 0;
-    HMIDIIN handle = nullptr;
     {
         std::lock_guard lock(mutex_);
         callback = state_->in_callback;
         instance = state_->in_instance;
-        handle = state_->in_handle;
     }
     if (callback != 0) {
-        reinterpret_cast<MidiInCallback>(callback)(handle, message, instance, param1, param2);
+        reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
     }
 }
 
@@ -133,40 +123,25 @@ void RecordingWinmm::SetOutputCompletesAtOnce(bool at_once) {
     state_->out_at_once = at_once;
 }
 
-namespace {
-
-void MarkDone(MIDIHDR* header) {
-    std::atomic_ref<DWORD> flags(header->dwFlags);
-    flags.store((flags.load() & ~MHDR_INQUEUE) | MHDR_DONE, std::memory_order_release);
-}
-
-// Outside the recorder's lock, as a driver calls back from a thread of its own.
-void CallOutputCallback(DWORD_PTR callback, HMIDIOUT handle, DWORD_PTR instance, MIDIHDR* header) {
-    if (callback != 0) {
-        reinterpret_cast<MidiOutCallback>(callback)(handle, MOM_DONE, instance,
-                                                    reinterpret_cast<DWORD_PTR>(header), 0);
-    }
-}
-
-}  // namespace
-
 bool RecordingWinmm::CompleteOutput() {
     MIDIHDR* header = nullptr;
     DWORD_PTR callback = 0;
     DWORD_PTR instance = 0;
-    HMIDIOUT handle = nullptr;
     {
         std::lock_guard lock(mutex_);
         header = std::exchange(state_->out_in_flight, nullptr);
         if (header == nullptr) {
             return false;
         }
-        MarkDone(header);
+        std::atomic_ref<DWORD> flags(header->dwFlags);
+        flags.store((flags.load() & ~MHDR_INQUEUE) | MHDR_DONE, std::memory_order_release);
         callback = state_->out_callback;
         instance = state_->out_instance;
-        handle = state_->out_handle;
     }
-    CallOutputCallback(callback, handle, instance, header);
+    if (callback != 0) {
+        reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
+                                                    reinterpret_cast<DWORD_PTR>(header), 0);
+    }
     return true;
 }
 
@@ -185,47 +160,79 @@ DWORD_PTR RecordingWinmm::TimerUser() const {
     return state_->timer_user;
 }
 
-void RecordingWinmm::SetTimeCapsFail(bool fail) {
-    std::lock_guard lock(mutex_);
-    state_->time_caps_fail = fail;
-}
-
 // Records the call; a planned failure, if any, is the call's whole effect (result non-zero).
 MMRESULT RecordingWinmm::Enter(const std::string& name, std::vector<std::uintptr_t> args) {
     if (state_->recording) {
         state_->calls.push_back(WinmmCall{name, std::move(args)});
     }
     auto next = state_->fail_next.find(name);
-    if (next != state_->fail_next.end() && !next->second.empty()) {
-        const MMRESULT result = next->second.front();
-        next->second.pop_front();
-        return result;
+    if (next == state_->fail_next.end() || next->second.empty()) {
+        return MMSYSERR_NOERROR;
     }
-    const auto always = state_->fail_always.find(name);
-    return always == state_->fail_always.end() ? MMSYSERR_NOERROR : always->second;
-}
-
-std::vector<std::string> Names(const std::vector<WinmmCall>& calls) {
-    std::vector<std::string> names;
-    for (const auto& call : calls) {
-        names.push_back(call.name);
-    }
-    return names;
+    const MMRESULT result = next->second.front();
+    next->second.pop_front();
+    return result;
 }
 
 }  // namespace kt73b::testing
 
-using kt73b::testing::RecordingWinmm;
-
 namespace {
+
+using kt73b::testing::RecordingWinmm;
+using State = RecordingWinmm::State;
 
 std::uintptr_t U(const void* pointer) {
     return reinterpret_cast<std::uintptr_t>(pointer);
 }
 
-void CopyName(const std::vector<std::string>& names, UINT_PTR index, char* destination) {
+// Records the call under the recorder's lock and, unless a failure was planned for it, lets
+// `then` play the driver's part.
+template <typename Then>
+MMRESULT Record(const char* name, std::vector<std::uintptr_t> args, Then then) {
+    auto& w = RecordingWinmm::Instance();
+    std::lock_guard lock(w.Mutex());
+    const MMRESULT result = w.Enter(name, std::move(args));
+    return result != MMSYSERR_NOERROR ? result : then(w.Locked());
+}
+
+MMRESULT Record(const char* name, std::vector<std::uintptr_t> args) {
+    return Record(name, std::move(args), [](State&) { return MMSYSERR_NOERROR; });
+}
+
+MMRESULT CopyName(const std::vector<std::string>& names, UINT_PTR index, char* destination) {
+    if (index >= names.size()) {
+        return MMSYSERR_BADDEVICEID;
+    }
     std::memset(destination, 0, MAXPNAMELEN);
     std::strncpy(destination, names[index].c_str(), MAXPNAMELEN - 1);
+    return MMSYSERR_NOERROR;
+}
+
+UINT CountOf(const char* name, std::vector<std::string> State::*devices) {
+    UINT count = 0;
+    Record(name, {}, [&](State& s) {
+        count = static_cast<UINT>((s.*devices).size());
+        return MMSYSERR_NOERROR;
+    });
+    return count;
+}
+
+MMRESULT Prepare(LPMIDIHDR header) {
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT Unprepare(LPMIDIHDR header) {
+    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
+        return MIDIERR_STILLPLAYING;
+    }
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT ErrorText(LPSTR text, UINT size) {
+    std::strncpy(text, "error", size);
+    return MMSYSERR_NOERROR;
 }
 
 }  // namespace
@@ -233,294 +240,187 @@ void CopyName(const std::vector<std::string>& names, UINT_PTR index, char* desti
 extern "C" {
 
 UINT midiInGetNumDevs() {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    w.Enter("midiInGetNumDevs", {});
-    return static_cast<UINT>(w.Locked().inputs.size());
+    return CountOf("midiInGetNumDevs", &State::inputs);
 }
 
 MMRESULT midiInGetDevCapsA(UINT_PTR id, LPMIDIINCAPSA caps, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInGetDevCapsA", {id, size});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if (id >= w.Locked().inputs.size()) {
-        return MMSYSERR_BADDEVICEID;
-    }
-    CopyName(w.Locked().inputs, id, caps->szPname);
-    return MMSYSERR_NOERROR;
+    return Record("midiInGetDevCapsA", {id, size},
+                  [&](State& s) { return CopyName(s.inputs, id, caps->szPname); });
 }
 
 MMRESULT midiInOpen(LPHMIDIIN handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
                     DWORD flags) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInOpen", {id, callback, instance, flags});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    auto& s = w.Locked();
-    s.in_handle = reinterpret_cast<HMIDIIN>(s.next_handle++);
-    s.in_callback = callback;
-    s.in_instance = instance;
-    *handle = s.in_handle;
-    return MMSYSERR_NOERROR;
+    return Record("midiInOpen", {id, callback, instance, flags}, [&](State& s) {
+        *handle = reinterpret_cast<HMIDIIN>(0x1000);
+        s.in_callback = callback;
+        s.in_instance = instance;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT midiInClose(HMIDIIN handle) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInClose", {U(handle)});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if (!w.Locked().in_queue.empty()) {
-        return MIDIERR_STILLPLAYING;
-    }
-    w.Locked().in_callback = 0;
-    return MMSYSERR_NOERROR;
+    return Record("midiInClose", {U(handle)}, [](State& s) {
+        if (!s.in_queue.empty()) {
+            return MIDIERR_STILLPLAYING;
+        }
+        s.in_callback = 0;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT midiInPrepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInPrepareHeader", {U(handle), U(header), size});
-    if (result == MMSYSERR_NOERROR) {
-        header->dwFlags |= MHDR_PREPARED;
-    }
-    return result;
+    return Record("midiInPrepareHeader", {U(handle), U(header), size},
+                  [&](State&) { return Prepare(header); });
 }
 
 MMRESULT midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInUnprepareHeader", {U(handle), U(header), size});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Record("midiInUnprepareHeader", {U(handle), U(header), size},
+                  [&](State&) { return Unprepare(header); });
 }
 
 MMRESULT midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiInAddBuffer", {U(handle), U(header), size});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if ((header->dwFlags & MHDR_PREPARED) == 0) {
-        return MIDIERR_UNPREPARED;
-    }
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
-    header->dwBytesRecorded = 0;
-    w.Locked().in_queue.push_back(header);
-    return MMSYSERR_NOERROR;
+    return Record("midiInAddBuffer", {U(handle), U(header), size}, [&](State& s) {
+        if ((header->dwFlags & MHDR_PREPARED) == 0) {
+            return MIDIERR_UNPREPARED;
+        }
+        header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+        header->dwBytesRecorded = 0;
+        s.in_queue.push_back(header);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT midiInStart(HMIDIIN handle) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("midiInStart", {U(handle)});
+    return Record("midiInStart", {U(handle)});
 }
 
 MMRESULT midiInStop(HMIDIIN handle) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("midiInStop", {U(handle)});
+    return Record("midiInStop", {U(handle)});
 }
 
 // As the platform does: every queued buffer comes back through the callback, done and empty.
 MMRESULT midiInReset(HMIDIIN handle) {
-    auto& w = RecordingWinmm::Instance();
     std::deque<MIDIHDR*> returned;
-    {
-        std::lock_guard lock(w.Mutex());
-        const MMRESULT result = w.Enter("midiInReset", {U(handle)});
-        if (result != MMSYSERR_NOERROR) {
-            return result;
-        }
-        returned.swap(w.Locked().in_queue);
-    }
+    const MMRESULT result = Record("midiInReset", {U(handle)}, [&](State& s) {
+        returned.swap(s.in_queue);
+        return MMSYSERR_NOERROR;
+    });
     for (MIDIHDR* header : returned) {
         header->dwBytesRecorded = 0;
         header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-        w.CallInputCallback(MIM_LONGDATA, reinterpret_cast<DWORD_PTR>(header));
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    w.Enter("midiInGetErrorTextA", {error, size});
-    std::strncpy(text, "error", size);
-    return MMSYSERR_NOERROR;
-}
-
-UINT midiOutGetNumDevs() {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    w.Enter("midiOutGetNumDevs", {});
-    return static_cast<UINT>(w.Locked().outputs.size());
-}
-
-MMRESULT midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiOutGetDevCapsA", {id, size});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if (id >= w.Locked().outputs.size()) {
-        return MMSYSERR_BADDEVICEID;
-    }
-    CopyName(w.Locked().outputs, id, caps->szPname);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
-                     DWORD flags) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiOutOpen", {id, callback, instance, flags});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    *handle = reinterpret_cast<HMIDIOUT>(w.Locked().next_handle++);
-    w.Locked().out_handle = *handle;
-    w.Locked().out_callback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
-    w.Locked().out_instance = instance;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT midiOutClose(HMIDIOUT handle) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("midiOutClose", {U(handle)});
-}
-
-MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiOutPrepareHeader", {U(handle), U(header), size});
-    if (result == MMSYSERR_NOERROR) {
-        header->dwFlags |= MHDR_PREPARED;
+        RecordingWinmm::Instance().CallInputCallback(MIM_LONGDATA, U(header));
     }
     return result;
 }
 
+MMRESULT midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
+    Record("midiInGetErrorTextA", {error, size});
+    return ErrorText(text, size);
+}
+
+UINT midiOutGetNumDevs() {
+    return CountOf("midiOutGetNumDevs", &State::outputs);
+}
+
+MMRESULT midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) {
+    return Record("midiOutGetDevCapsA", {id, size},
+                  [&](State& s) { return CopyName(s.outputs, id, caps->szPname); });
+}
+
+MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
+                     DWORD flags) {
+    return Record("midiOutOpen", {id, callback, instance, flags}, [&](State& s) {
+        *handle = reinterpret_cast<HMIDIOUT>(0x2000);
+        s.out_callback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
+        s.out_instance = instance;
+        return MMSYSERR_NOERROR;
+    });
+}
+
+MMRESULT midiOutClose(HMIDIOUT handle) {
+    return Record("midiOutClose", {U(handle)});
+}
+
+MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
+    return Record("midiOutPrepareHeader", {U(handle), U(header), size},
+                  [&](State&) { return Prepare(header); });
+}
+
 MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter("midiOutUnprepareHeader", {U(handle), U(header), size});
-    if (result != MMSYSERR_NOERROR) {
-        return result;
-    }
-    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Record("midiOutUnprepareHeader", {U(handle), U(header), size},
+                  [&](State&) { return Unprepare(header); });
 }
 
 MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
-    auto& w = RecordingWinmm::Instance();
     std::function<void(MIDIHDR*)> hook;
     bool at_once = false;
-    {
-        std::lock_guard lock(w.Mutex());
-        const MMRESULT result = w.Enter("midiOutLongMsg", {U(handle), U(header), size});
-        if (result != MMSYSERR_NOERROR) {
-            return result;
-        }
+    const MMRESULT result = Record("midiOutLongMsg", {U(handle), U(header), size}, [&](State& s) {
         if ((header->dwFlags & MHDR_PREPARED) == 0) {
             return MIDIERR_UNPREPARED;
         }
-        at_once = w.Locked().out_at_once;
-        const DWORD flags = at_once ? MHDR_DONE : MHDR_INQUEUE;
+        at_once = s.out_at_once;
         std::atomic_ref<DWORD>(header->dwFlags)
-            .store((header->dwFlags & ~MHDR_DONE) | flags, std::memory_order_release);
-        hook = w.Locked().long_msg_hook;
-        w.Locked().out_in_flight = header;
-    }
-    if (hook) {
+            .store((header->dwFlags & ~MHDR_DONE) | (at_once ? MHDR_DONE : MHDR_INQUEUE),
+                   std::memory_order_release);
+        hook = s.long_msg_hook;
+        s.out_in_flight = header;
+        return MMSYSERR_NOERROR;
+    });
+    if (result == MMSYSERR_NOERROR && hook) {
         hook(header);
     }
-    if (at_once) {
-        w.CompleteOutput();
+    if (result == MMSYSERR_NOERROR && at_once) {
+        RecordingWinmm::Instance().CompleteOutput();
     }
-    return MMSYSERR_NOERROR;
+    return result;
 }
 
 // As the platform does: the header in flight comes back done, through the callback.
 MMRESULT midiOutReset(HMIDIOUT handle) {
-    auto& w = RecordingWinmm::Instance();
-    {
-        std::lock_guard lock(w.Mutex());
-        const MMRESULT result = w.Enter("midiOutReset", {U(handle)});
-        if (result != MMSYSERR_NOERROR) {
-            return result;
-        }
+    const MMRESULT result = Record("midiOutReset", {U(handle)});
+    if (result == MMSYSERR_NOERROR) {
+        RecordingWinmm::Instance().CompleteOutput();
     }
-    w.CompleteOutput();
-    return MMSYSERR_NOERROR;
+    return result;
 }
 
 MMRESULT midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    w.Enter("midiOutGetErrorTextA", {error, size});
-    std::strncpy(text, "error", size);
-    return MMSYSERR_NOERROR;
+    Record("midiOutGetErrorTextA", {error, size});
+    return ErrorText(text, size);
 }
 
 MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT size) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    w.Enter("timeGetDevCaps", {size});
-    if (w.Locked().time_caps_fail) {
-        return TIMERR_NOCANDO;
-    }
-    caps->wPeriodMin = 1;
-    caps->wPeriodMax = 1000000;
-    return TIMERR_NOERROR;
+    return Record("timeGetDevCaps", {size}, [&](State&) {
+        caps->wPeriodMin = 1;
+        caps->wPeriodMax = 1000000;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT timeBeginPeriod(UINT period) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("timeBeginPeriod", {period});
+    return Record("timeBeginPeriod", {period});
 }
 
 MMRESULT timeEndPeriod(UINT period) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("timeEndPeriod", {period});
+    return Record("timeEndPeriod", {period});
 }
 
 MMRESULT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK procedure, DWORD_PTR user,
                       UINT flags) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    if (w.Enter("timeSetEvent", {delay, resolution, reinterpret_cast<std::uintptr_t>(procedure),
-                                 user, flags}) != MMSYSERR_NOERROR) {
-        return 0;
-    }
-    w.Locked().timer_procedure = procedure;
-    w.Locked().timer_user = user;
-    return w.Locked().next_timer_id++;
+    MMRESULT id = 0;
+    Record("timeSetEvent",
+           {delay, resolution, reinterpret_cast<std::uintptr_t>(procedure), user, flags},
+           [&](State& s) {
+               s.timer_procedure = procedure;
+               s.timer_user = user;
+               id = s.next_timer_id++;
+               return MMSYSERR_NOERROR;
+           });
+    return id;
 }
 
 MMRESULT timeKillEvent(UINT id) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    return w.Enter("timeKillEvent", {id});
+    return Record("timeKillEvent", {id});
 }
 
 }  // extern "C"

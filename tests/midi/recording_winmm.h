@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,20 +32,17 @@ class RecordingWinmm {
 
     // The next call of `name` returns `result` and does nothing else.
     void FailNext(const std::string& name, MMRESULT result);
-    // Every call of `name` returns `result` and does nothing else, until Reset.
-    void FailAlways(const std::string& name, MMRESULT result);
 
     void SetDeviceNames(std::vector<std::string> inputs, std::vector<std::string> outputs);
 
     // The driver's side of midiIn: the buffers queued with midiInAddBuffer, oldest first.
     std::vector<MIDIHDR*> QueuedInputBuffers() const;
-    // Fills the oldest queued buffer with `bytes`, marks it done and calls the callback with
-    // MIM_LONGDATA; false when no buffer is queued.
-    bool ReturnInputBuffer(const std::vector<std::uint8_t>& bytes);
-    // The same with another message (MIM_LONGERROR) or without marking the buffer done.
-    bool ReturnInputBufferAs(UINT message, const std::vector<std::uint8_t>& bytes, bool done);
+    // Fills the oldest queued buffer with `bytes`, marks it done (or not) and calls the callback
+    // with `message`; false when no buffer is queued.
+    bool ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message = MIM_LONGDATA,
+                           bool done = true);
     // Calls the open input's callback as the driver would.
-    void CallInputCallback(UINT message, DWORD_PTR param1, DWORD_PTR param2 = 0);
+    void CallInputCallback(UINT message, DWORD_PTR param1);
 
     // What midiOutLongMsg does with a header it accepted: mark it done at once (and call the
     // output's callback with MOM_DONE) or leave it to CompleteOutput or midiOutReset.
@@ -60,9 +56,8 @@ class RecordingWinmm {
     // The timer's side: the procedure and user value of the last timeSetEvent.
     LPTIMECALLBACK TimerProcedure() const;
     DWORD_PTR TimerUser() const;
-    void SetTimeCapsFail(bool fail);
 
-    // Entry points used by the WinMM functions themselves.
+    // Entry points used by the WinMM functions themselves, under Mutex().
     MMRESULT Enter(const std::string& name, std::vector<std::uintptr_t> args);
     std::mutex& Mutex() const { return mutex_; }
 
@@ -75,8 +70,5 @@ class RecordingWinmm {
     mutable std::mutex mutex_;
     State* state_;
 };
-
-// A short form for assertions on the call log.
-std::vector<std::string> Names(const std::vector<WinmmCall>& calls);
 
 }  // namespace kt73b::testing
