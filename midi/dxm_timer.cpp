@@ -10,8 +10,8 @@ constexpr UINT kTimerFlags = TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_
 }  // namespace
 
 CDxMTimer::CDxMTimer() {
-    caps_valid_ = timeGetDevCaps(&caps_, sizeof(caps_)) == TIMERR_NOERROR &&
-                  caps_.wPeriodMin != 0 && caps_.wPeriodMin <= caps_.wPeriodMax;
+    capsValid_ = timeGetDevCaps(&caps_, sizeof(caps_)) == TIMERR_NOERROR && caps_.wPeriodMin != 0 &&
+                 caps_.wPeriodMin <= caps_.wPeriodMax;
 }
 
 CDxMTimer::~CDxMTimer() {
@@ -22,32 +22,32 @@ UINT CDxMTimer::Start(UINT period_ms, LPTIMECALLBACK procedure, DWORD_PTR user) 
     Stop();
     // Without valid capabilities there is no finest period to ask for; resolution 0 asks the
     // platform for its best instead.
-    const UINT resolution = caps_valid_ ? caps_.wPeriodMin : 0;
-    resolution_raised_ = caps_valid_ && timeBeginPeriod(resolution) == TIMERR_NOERROR;
+    const UINT resolution = capsValid_ ? caps_.wPeriodMin : 0;
+    resolutionRaised_ = capsValid_ && timeBeginPeriod(resolution) == TIMERR_NOERROR;
     if (procedure == nullptr) {
         procedure = &DefaultTick;
         user = reinterpret_cast<DWORD_PTR>(this);
     }
-    timer_id_ = timeSetEvent(period_ms, resolution, procedure, user, kTimerFlags);
-    if (timer_id_ == 0) {
+    timerId_ = timeSetEvent(period_ms, resolution, procedure, user, kTimerFlags);
+    if (timerId_ == 0) {
         ReleaseResolution();
     }
-    return timer_id_;
+    return timerId_;
 }
 
 int CDxMTimer::Stop() {
-    if (timer_id_ != 0) {
-        timeKillEvent(timer_id_);
+    if (timerId_ != 0) {
+        timeKillEvent(timerId_);
         ReleaseResolution();
     }
-    timer_id_ = 0;
+    timerId_ = 0;
     return 1;
 }
 
 void CDxMTimer::ReleaseResolution() {
-    if (resolution_raised_) {
+    if (resolutionRaised_) {
         timeEndPeriod(caps_.wPeriodMin);
-        resolution_raised_ = false;
+        resolutionRaised_ = false;
     }
 }
 

@@ -30,10 +30,10 @@ class CDxMTimer {
     void ReleaseResolution();
 
     // All on the owner's (dialog's) thread; ticks see only the user value.
-    UINT timer_id_ = 0;
+    UINT timerId_ = 0;
     TIMECAPS caps_{};
-    bool caps_valid_ = false;
-    bool resolution_raised_ = false;
+    bool capsValid_ = false;
+    bool resolutionRaised_ = false;
 };
 
 }  // namespace kt73b

@@ -55,7 +55,7 @@ void MidiInPort::GetDeviceName(UINT index, char* destination) const {
 }
 
 int MidiInPort::Open() {
-    if (open_flag_ == 1) {
+    if (openFlag_ == 1) {
         return 1;
     }
     MIDIHDR* header = AllocateReceiveBuffer();
@@ -63,17 +63,17 @@ int MidiInPort::Open() {
         return 0;
     }
     {
-        std::lock_guard lock(buffer_mutex_);
+        std::lock_guard lock(bufferMutex_);
         header_ = header;
         closing_ = false;
-        buffer_lent_ = false;
+        bufferLent_ = false;
     }
     return OpenAndStart();
 }
 
 int MidiInPort::OpenAndStart() {
     HMIDIIN handle = nullptr;
-    MMRESULT result = midiInOpen(&handle, device_index_, reinterpret_cast<DWORD_PTR>(&MidiInProc),
+    MMRESULT result = midiInOpen(&handle, deviceIndex_, reinterpret_cast<DWORD_PTR>(&MidiInProc),
                                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
     const bool device_opened = result == MMSYSERR_NOERROR;
     if (device_opened) {
@@ -85,15 +85,15 @@ int MidiInPort::OpenAndStart() {
     }
     if (result == MMSYSERR_NOERROR) {
         // Marked lent in the same step, so a message that comes back at once finds it so.
-        std::lock_guard lock(buffer_mutex_);
+        std::lock_guard lock(bufferMutex_);
         result = midiInAddBuffer(handle_, header_, kMidiHdrBytes);
-        buffer_lent_ = result == MMSYSERR_NOERROR;
+        bufferLent_ = result == MMSYSERR_NOERROR;
     }
     if (result == MMSYSERR_NOERROR) {
         result = midiInStart(handle_);
     }
     if (result == MMSYSERR_NOERROR) {
-        open_flag_ = 1;
+        openFlag_ = 1;
         return 1;
     }
     DropErrorText(result);
@@ -105,7 +105,7 @@ int MidiInPort::OpenAndStart() {
 // next Open would then open the device a second time.
 void MidiInPort::UndoOpen(bool device_opened) {
     {
-        std::lock_guard lock(buffer_mutex_);
+        std::lock_guard lock(bufferMutex_);
         closing_ = true;
     }
     if (device_opened) {
@@ -124,11 +124,11 @@ void MidiInPort::UndoOpen(bool device_opened) {
 }
 
 int MidiInPort::Close() {
-    if (open_flag_ == 0) {
+    if (openFlag_ == 0) {
         return 0;
     }
     {
-        std::lock_guard lock(buffer_mutex_);
+        std::lock_guard lock(bufferMutex_);
         closing_ = true;
     }
     if (handle_ != nullptr) {
@@ -138,7 +138,7 @@ int MidiInPort::Close() {
         }
     }
     ReleaseReceiveBuffer();
-    open_flag_ = 0;
+    openFlag_ = 0;
     return 0;
 }
 
@@ -170,17 +170,17 @@ int MidiInPort::CloseIfOpen() {
 }
 
 void MidiInPort::ReleaseReceiveBuffer() {
-    std::lock_guard lock(buffer_mutex_);
+    std::lock_guard lock(bufferMutex_);
     if (header_ == nullptr) {
         return;
     }
-    if (buffer_lent_) {
+    if (bufferLent_) {
         stranded_.push_back(header_);
     } else {
         FreeReceiveBuffer(header_);
     }
     header_ = nullptr;
-    buffer_lent_ = false;
+    bufferLent_ = false;
 }
 
 void CALLBACK MidiInPort::MidiInProc(HMIDIIN /*handle*/, UINT message, DWORD_PTR instance,
@@ -217,7 +217,7 @@ void MidiInPort::NotifyListener() {
 // A buffer stranded by a failed close comes back here at last: it is freed, not read, since
 // whatever it holds arrived after the port was closed.
 bool MidiInPort::IsReceiveBuffer(MIDIHDR* header) {
-    std::lock_guard lock(buffer_mutex_);
+    std::lock_guard lock(bufferMutex_);
     if (header == header_) {
         return true;
     }
@@ -232,7 +232,7 @@ bool MidiInPort::IsReceiveBuffer(MIDIHDR* header) {
 // Every returned buffer goes back to the driver, also an empty or erroneous one, or no System
 // Exclusive data would arrive until the port is opened again.
 void MidiInPort::HandBack(MIDIHDR* header) {
-    std::lock_guard lock(buffer_mutex_);
+    std::lock_guard lock(bufferMutex_);
     if (header != header_) {
         const auto stranded = std::find(stranded_.begin(), stranded_.end(), header);
         if (stranded != stranded_.end()) {
@@ -241,12 +241,12 @@ void MidiInPort::HandBack(MIDIHDR* header) {
         }
         return;
     }
-    buffer_lent_ = false;
+    bufferLent_ = false;
     if (closing_) {
         return;
     }
     midiInPrepareHeader(handle_, header, kMidiHdrBytes);
-    buffer_lent_ = midiInAddBuffer(handle_, header, kMidiHdrBytes) == MMSYSERR_NOERROR;
+    bufferLent_ = midiInAddBuffer(handle_, header, kMidiHdrBytes) == MMSYSERR_NOERROR;
 }
 
 }  // namespace kt73b

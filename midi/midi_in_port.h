@@ -29,8 +29,8 @@ class MidiInPort {
     void GetDeviceName(UINT index, char* destination) const;
 
     // The device that `Open` opens; (UINT)-1, "no selection", is passed on unchanged.
-    void SetDeviceIndex(UINT index) { device_index_ = index; }
-    UINT DeviceIndex() const { return device_index_; }
+    void SetDeviceIndex(UINT index) { deviceIndex_ = index; }
+    UINT DeviceIndex() const { return deviceIndex_; }
 
     // 1 when the device is open and started (at once when it already was), else 0; a failed
     // Open leaves nothing open and nothing allocated.
@@ -74,19 +74,19 @@ class MidiInPort {
     // Written by the dialog's thread; the callback reads it only while the device is started,
     // which the driver orders after the write (midiInOpen, midiInAddBuffer, midiInStart).
     HMIDIIN handle_ = nullptr;
-    // The receive buffer; written by the dialog's thread under buffer_mutex_.
+    // The receive buffer; written by the dialog's thread under bufferMutex_.
     MIDIHDR* header_ = nullptr;
-    UINT device_index_ = 0;  // dialog's thread only
-    int open_flag_ = 0;      // dialog's thread only
-    InboundQueue queue_;     // locks itself: callback thread appends, the receive side drains
+    UINT deviceIndex_ = 0;  // dialog's thread only
+    int openFlag_ = 0;      // dialog's thread only
+    InboundQueue queue_;    // locks itself: callback thread appends, the receive side drains
     // Written by the dialog's thread while the port is closed; read by the callback thread.
     std::atomic<InboundListener*> listener_{nullptr};
 
     // Orders the callback's hand-back of the buffer against Open and Close on the dialog thread.
-    std::mutex buffer_mutex_;
-    bool closing_ = false;      // under buffer_mutex_: no hand-back while the port closes
-    bool buffer_lent_ = false;  // under buffer_mutex_: the driver holds header_
-    // Under buffer_mutex_: buffers a failed close could not get back from the driver; each is
+    std::mutex bufferMutex_;
+    bool closing_ = false;     // under bufferMutex_: no hand-back while the port closes
+    bool bufferLent_ = false;  // under bufferMutex_: the driver holds header_
+    // Under bufferMutex_: buffers a failed close could not get back from the driver; each is
     // freed when the driver finally returns it, and never before.
     std::vector<MIDIHDR*> stranded_;
 };

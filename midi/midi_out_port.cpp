@@ -24,13 +24,13 @@ void MidiOutPort::GetDeviceName(UINT index, char* destination) const {
 
 int MidiOutPort::Open(UINT index) {
     std::lock_guard lock(mutex_);
-    if (handle_ != nullptr && device_index_ == index) {
+    if (handle_ != nullptr && deviceIndex_ == index) {
         return 1;
     }
     if (handle_ != nullptr) {
         CloseLocked();
     }
-    device_index_ = index;
+    deviceIndex_ = index;
     HMIDIOUT handle = nullptr;
     if (midiOutOpen(&handle, index, reinterpret_cast<DWORD_PTR>(&MidiOutProc),
                     reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
@@ -84,7 +84,7 @@ int MidiOutPort::SendLong(MIDIHDR* header) {
 bool MidiOutPort::WaitUntilDone(MIDIHDR& header) {
     const auto deadline = clock_.Now() + kSendDoneTimeout;
     std::atomic_ref<DWORD> flags(header.dwFlags);
-    std::unique_lock lock(done_mutex_);
+    std::unique_lock lock(doneMutex_);
     while ((flags.load(std::memory_order_acquire) & MHDR_DONE) == 0) {
         const auto now = clock_.Now();
         if (now >= deadline) {
@@ -105,7 +105,7 @@ void CALLBACK MidiOutPort::MidiOutProc(HMIDIOUT /*handle*/, UINT message, DWORD_
 // Only a lock and a notify: the platform allows little more inside its callbacks.
 void MidiOutPort::OnSendDone() {
     // Handover: taking the lock orders the flag the driver set before a sender's next look.
-    { std::lock_guard lock(done_mutex_); }
+    { std::lock_guard lock(doneMutex_); }
     done_.notify_all();
 }
 

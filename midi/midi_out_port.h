@@ -58,10 +58,10 @@ class MidiOutPort {
     // another, and Close never pulls the handle from under one.
     std::mutex mutex_;
     HMIDIOUT handle_ = nullptr;  // under mutex_
-    UINT device_index_ = 0;      // under mutex_
-    // A sender waits on done_ under done_mutex_; the driver's MOM_DONE notifies it after it has
+    UINT deviceIndex_ = 0;       // under mutex_
+    // A sender waits on done_ under doneMutex_; the driver's MOM_DONE notifies it after it has
     // set the header's MHDR_DONE flag, which the sender reads with an atomic load.
-    std::mutex done_mutex_;
+    std::mutex doneMutex_;
     std::condition_variable done_;
 };
 

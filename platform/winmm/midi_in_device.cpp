@@ -46,7 +46,7 @@ MMRESULT MidiInDevice::Open(Provider& provider, const std::string& key) {
     // The thread keeps the device alive until it has sent MIM_CLOSE.
     thread_ = std::thread([self = shared_from_this()] { self->Run(); });
     std::lock_guard lock(mutex_);
-    callback_thread_id_ = thread_.get_id();
+    callbackThreadId_ = thread_.get_id();
     return MMSYSERR_NOERROR;
 }
 
@@ -113,7 +113,7 @@ MMRESULT MidiInDevice::Start() {
     std::lock_guard lock(mutex_);
     if (!started_) {
         started_ = true;
-        started_at_ = std::chrono::steady_clock::now();
+        startedAt_ = std::chrono::steady_clock::now();
     }
     return MMSYSERR_NOERROR;
 }
@@ -265,13 +265,13 @@ void MidiInDevice::Call(UINT message, DWORD_PTR param1, DWORD_PTR param2) {
 
 // Milliseconds since midiInStart, as MIM_DATA and MIM_LONGDATA carry them.
 DWORD MidiInDevice::Timestamp() const {
-    const auto elapsed = std::chrono::steady_clock::now() - started_at_;
+    const auto elapsed = std::chrono::steady_clock::now() - startedAt_;
     return static_cast<DWORD>(
         std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
 bool MidiInDevice::OnCallbackThread() const {
-    return std::this_thread::get_id() == callback_thread_id_;
+    return std::this_thread::get_id() == callbackThreadId_;
 }
 
 }  // namespace kt73b::winmm

@@ -76,8 +76,8 @@ class MidiInDevice final : public InputSink, public std::enable_shared_from_this
     bool closed_ = false;
     std::uint64_t pushed_ = 0;    // events ever queued
     std::uint64_t finished_ = 0;  // events the callback thread has finished
-    std::chrono::steady_clock::time_point started_at_{};
-    std::thread::id callback_thread_id_;  // set before the thread runs any event
+    std::chrono::steady_clock::time_point startedAt_{};
+    std::thread::id callbackThreadId_;  // set before the thread runs any event
 
     std::unique_ptr<InputConnection> connection_;  // dialog's thread: Open and Close only
     std::thread thread_;

@@ -22,7 +22,7 @@ void StoreFlags(MIDIHDR& header, DWORD flags) {
 MMRESULT MidiOutDevice::Open(Provider& provider, const std::string& key) {
     MMRESULT result = MMSYSERR_NOERROR;
     {
-        std::lock_guard lock(send_mutex_);
+        std::lock_guard lock(sendMutex_);
         result = provider.OpenOutput(key, &connection_);
     }
     if (result == MMSYSERR_NOERROR) {
@@ -35,7 +35,7 @@ MMRESULT MidiOutDevice::Prepare(MIDIHDR* header, UINT size) {
     if (!HeaderUsable(header, size)) {
         return MMSYSERR_INVALPARAM;
     }
-    std::lock_guard lock(flags_mutex_);
+    std::lock_guard lock(flagsMutex_);
     StoreFlags(*header, header->dwFlags | MHDR_PREPARED);
     return MMSYSERR_NOERROR;
 }
@@ -44,7 +44,7 @@ MMRESULT MidiOutDevice::Unprepare(MIDIHDR* header, UINT size) {
     if (header == nullptr || size < sizeof(MIDIHDR)) {
         return MMSYSERR_INVALPARAM;
     }
-    std::lock_guard lock(flags_mutex_);
+    std::lock_guard lock(flagsMutex_);
     if ((header->dwFlags & MHDR_INQUEUE) != 0) {
         return MIDIERR_STILLPLAYING;
     }
@@ -57,7 +57,7 @@ MMRESULT MidiOutDevice::LongMsg(MIDIHDR* header, UINT size) {
         return MMSYSERR_INVALPARAM;
     }
     {
-        std::lock_guard lock(flags_mutex_);
+        std::lock_guard lock(flagsMutex_);
         if ((header->dwFlags & MHDR_PREPARED) == 0) {
             return MIDIERR_UNPREPARED;
         }
@@ -68,14 +68,14 @@ MMRESULT MidiOutDevice::LongMsg(MIDIHDR* header, UINT size) {
     }
     MMRESULT result = MMSYSERR_NODRIVER;
     {
-        std::lock_guard lock(send_mutex_);
+        std::lock_guard lock(sendMutex_);
         if (connection_ != nullptr) {
             result = connection_->Send(reinterpret_cast<const std::uint8_t*>(header->lpData),
                                        header->dwBufferLength);
         }
     }
     {
-        std::lock_guard lock(flags_mutex_);
+        std::lock_guard lock(flagsMutex_);
         const DWORD done = result == MMSYSERR_NOERROR ? MHDR_DONE : 0;
         StoreFlags(*header, (header->dwFlags & ~MHDR_INQUEUE) | done);
     }
@@ -88,7 +88,7 @@ MMRESULT MidiOutDevice::LongMsg(MIDIHDR* header, UINT size) {
 
 void MidiOutDevice::Close() {
     {
-        std::lock_guard lock(send_mutex_);
+        std::lock_guard lock(sendMutex_);
         connection_.reset();
     }
     Call(MOM_CLOSE, 0);

@@ -35,10 +35,10 @@ class MidiOutDevice {
 
     // Header flags: written by whichever thread calls in; the owner reads them when its call
     // has returned, or polls MHDR_DONE with an atomic read.
-    std::mutex flags_mutex_;
+    std::mutex flagsMutex_;
     // Held across a whole send and by Close: one message at a time, never a closed connection.
-    std::mutex send_mutex_;
-    std::unique_ptr<OutputConnection> connection_;  // under send_mutex_
+    std::mutex sendMutex_;
+    std::unique_ptr<OutputConnection> connection_;  // under sendMutex_
 };
 
 }  // namespace kt73b::winmm

@@ -21,7 +21,7 @@ void PeriodicTimer::Kill() {
         std::lock_guard lock(mutex_);
         killed_ = true;
     }
-    killed_changed_.notify_all();
+    killedChanged_.notify_all();
     if (std::this_thread::get_id() == thread_.get_id()) {
         thread_.detach();
     } else if (thread_.joinable()) {
@@ -35,7 +35,7 @@ void PeriodicTimer::Run() {
     for (;;) {
         {
             std::unique_lock lock(mutex_);
-            if (killed_changed_.wait_until(lock, next, [&] { return killed_; })) {
+            if (killedChanged_.wait_until(lock, next, [&] { return killed_; })) {
                 return;
             }
         }

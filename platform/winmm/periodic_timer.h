@@ -31,7 +31,7 @@ class PeriodicTimer : public std::enable_shared_from_this<PeriodicTimer> {
     const DWORD_PTR user_;
 
     std::mutex mutex_;
-    std::condition_variable killed_changed_;
+    std::condition_variable killedChanged_;
     bool killed_ = false;  // under mutex_: written by Kill, read by the timer's thread
     std::thread thread_;   // started and joined by the owner's thread
 };

@@ -8,13 +8,13 @@ namespace {
 class AlsaInput final : public InputConnection {
   public:
     AlsaInput(std::shared_ptr<AlsaSequencer> sequencer, AlsaPort device, int own_port)
-        : sequencer_(std::move(sequencer)), device_(device), own_port_(own_port) {}
-    ~AlsaInput() override { sequencer_->DetachInput(own_port_, device_); }
+        : sequencer_(std::move(sequencer)), device_(device), ownPort_(own_port) {}
+    ~AlsaInput() override { sequencer_->DetachInput(ownPort_, device_); }
 
   private:
     std::shared_ptr<AlsaSequencer> sequencer_;
     AlsaPort device_;
-    int own_port_;
+    int ownPort_;
 };
 
 }  // namespace

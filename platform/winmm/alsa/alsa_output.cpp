@@ -8,17 +8,17 @@ namespace {
 class AlsaOutput final : public OutputConnection {
   public:
     AlsaOutput(std::shared_ptr<AlsaSequencer> sequencer, AlsaPort device, int own_port)
-        : sequencer_(std::move(sequencer)), device_(device), own_port_(own_port) {}
-    ~AlsaOutput() override { sequencer_->DetachOutput(own_port_, device_); }
+        : sequencer_(std::move(sequencer)), device_(device), ownPort_(own_port) {}
+    ~AlsaOutput() override { sequencer_->DetachOutput(ownPort_, device_); }
 
     MMRESULT Send(const std::uint8_t* bytes, std::size_t length) override {
-        return sequencer_->Send(own_port_, bytes, length);
+        return sequencer_->Send(ownPort_, bytes, length);
     }
 
   private:
     std::shared_ptr<AlsaSequencer> sequencer_;
     AlsaPort device_;
-    int own_port_;
+    int ownPort_;
 };
 
 }  // namespace

@@ -49,12 +49,12 @@ bool AlsaSequencer::Start() {
         return false;
     }
     snd_seq_set_client_name(seq_, config_.client_name);
-    own_client_ = snd_seq_client_id(seq_);
+    ownClient_ = snd_seq_client_id(seq_);
     const std::size_t cells = config_.largest_message_bytes / kPoolCellBytes + 2;
     snd_seq_set_client_pool_output(seq_, std::max(cells * 2, kDefaultOutputPoolCells));
     snd_seq_set_output_buffer_size(seq_, config_.largest_message_bytes + sizeof(snd_seq_event_t));
-    wake_fd_ = eventfd(0, EFD_CLOEXEC);
-    if (wake_fd_ < 0) {
+    wakeFd_ = eventfd(0, EFD_CLOEXEC);
+    if (wakeFd_ < 0) {
         return false;
     }
     reader_ = std::thread([this] { ReadEvents(); });
@@ -64,14 +64,14 @@ bool AlsaSequencer::Start() {
 AlsaSequencer::~AlsaSequencer() {
     if (reader_.joinable()) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = write(wake_fd_, &one, sizeof(one));
+        [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof(one));
         reader_.join();
     }
     for (auto& [port, route] : routes_) {
         snd_midi_event_free(route.decoder);
     }
-    if (wake_fd_ >= 0) {
-        close(wake_fd_);
+    if (wakeFd_ >= 0) {
+        close(wakeFd_);
     }
     if (seq_ != nullptr) {
         snd_seq_close(seq_);
@@ -89,7 +89,7 @@ std::vector<AlsaPort> AlsaSequencer::OtherMidiPorts(bool readable) const {
     snd_seq_client_info_set_client(client, -1);
     while (snd_seq_query_next_client(seq_, client) >= 0) {
         const int client_id = snd_seq_client_info_get_client(client);
-        if (client_id == own_client_) {
+        if (client_id == ownClient_) {
             continue;
         }
         snd_seq_port_info_set_client(port, client_id);
@@ -107,7 +107,7 @@ std::vector<AlsaPort> AlsaSequencer::OtherMidiPorts(bool readable) const {
 }
 
 int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
-    std::lock_guard control(control_mutex_);
+    std::lock_guard control(controlMutex_);
     const int own_port =
         snd_seq_create_simple_port(seq_, "in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
@@ -121,7 +121,7 @@ int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
     }
     snd_midi_event_no_status(decoder, 1);
     {
-        std::lock_guard routes(routes_mutex_);
+        std::lock_guard routes(routesMutex_);
         Route& route = routes_[own_port];
         route.sink = &sink;
         route.decoder = decoder;
@@ -136,11 +136,11 @@ int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
 
 void AlsaSequencer::DetachInput(int own_port, const AlsaPort& device) {
     {
-        std::lock_guard control(control_mutex_);
+        std::lock_guard control(controlMutex_);
         snd_seq_disconnect_from(seq_, own_port, device.client, device.port);
         snd_seq_delete_simple_port(seq_, own_port);
     }
-    std::lock_guard routes(routes_mutex_);
+    std::lock_guard routes(routesMutex_);
     const auto it = routes_.find(own_port);
     if (it != routes_.end()) {
         snd_midi_event_free(it->second.decoder);
@@ -149,7 +149,7 @@ void AlsaSequencer::DetachInput(int own_port, const AlsaPort& device) {
 }
 
 int AlsaSequencer::AttachOutput(const AlsaPort& device) {
-    std::lock_guard control(control_mutex_);
+    std::lock_guard control(controlMutex_);
     const int own_port =
         snd_seq_create_simple_port(seq_, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
@@ -165,7 +165,7 @@ int AlsaSequencer::AttachOutput(const AlsaPort& device) {
 }
 
 void AlsaSequencer::DetachOutput(int own_port, const AlsaPort& device) {
-    std::lock_guard control(control_mutex_);
+    std::lock_guard control(controlMutex_);
     snd_seq_drain_output(seq_);
     snd_seq_disconnect_to(seq_, own_port, device.client, device.port);
     snd_seq_delete_simple_port(seq_, own_port);
@@ -184,7 +184,7 @@ MMRESULT AlsaSequencer::Send(int own_port, const std::uint8_t* bytes, std::size_
     event.dest.port = SND_SEQ_ADDRESS_UNKNOWN;
     event.queue = SND_SEQ_QUEUE_DIRECT;
     const auto deadline = std::chrono::steady_clock::now() + config_.send_timeout;
-    std::lock_guard control(control_mutex_);
+    std::lock_guard control(controlMutex_);
     for (;;) {
         const int result = snd_seq_event_output_direct(seq_, &event);
         if (result >= 0) {
@@ -201,7 +201,7 @@ void AlsaSequencer::ReadEvents() {
     const int count = snd_seq_poll_descriptors_count(seq_, POLLIN);
     std::vector<pollfd> fds(static_cast<std::size_t>(std::max(count, 0)) + 1);
     snd_seq_poll_descriptors(seq_, fds.data(), static_cast<unsigned int>(count), POLLIN);
-    fds.back() = pollfd{wake_fd_, POLLIN, 0};
+    fds.back() = pollfd{wakeFd_, POLLIN, 0};
     for (;;) {
         if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
             return;
@@ -217,7 +217,7 @@ void AlsaSequencer::ReadEvents() {
 }
 
 void AlsaSequencer::Deliver(const snd_seq_event_t& event) {
-    std::lock_guard routes(routes_mutex_);
+    std::lock_guard routes(routesMutex_);
     const auto it = routes_.find(event.dest.port);
     if (it == routes_.end() || it->second.sink == nullptr) {
         return;

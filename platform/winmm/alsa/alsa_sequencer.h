@@ -57,12 +57,12 @@ class AlsaSequencer {
 
     const AlsaConfig config_;
     snd_seq_t* seq_ = nullptr;
-    int own_client_ = -1;
-    int wake_fd_ = -1;  // eventfd: wakes the reader to end
+    int ownClient_ = -1;
+    int wakeFd_ = -1;  // eventfd: wakes the reader to end
 
-    std::mutex control_mutex_;     // serialises every sequencer call but the reader's input
-    std::mutex routes_mutex_;      // held while the reader delivers, and to change routes_
-    std::map<int, Route> routes_;  // under routes_mutex_: our input port -> its sink
+    std::mutex controlMutex_;      // serialises every sequencer call but the reader's input
+    std::mutex routesMutex_;       // held while the reader delivers, and to change routes_
+    std::map<int, Route> routes_;  // under routesMutex_: our input port -> its sink
     std::thread reader_;
 };
 

@@ -28,7 +28,7 @@ bool SysExReassembler::Feed(const std::uint8_t* bytes, std::size_t length) {
     const std::uint8_t* end = std::find(bytes, bytes + length, kSysExEnd);
     const bool ends_here = end != bytes + length;
     const std::size_t take = static_cast<std::size_t>(end - bytes) + (ends_here ? 1 : 0);
-    if (state_ == State::kCollecting && message_.size() + take > max_bytes_) {
+    if (state_ == State::kCollecting && message_.size() + take > maxBytes_) {
         message_.clear();
         state_ = State::kSkipping;
     }

@@ -11,7 +11,7 @@ namespace kt73b::winmm {
 class SysExReassembler {
   public:
     // Messages longer than `max_bytes` are dropped whole rather than grown without end.
-    explicit SysExReassembler(std::size_t max_bytes = 1 << 16) : max_bytes_(max_bytes) {}
+    explicit SysExReassembler(std::size_t max_bytes = 1 << 16) : maxBytes_(max_bytes) {}
 
     // Adds one piece. True when it ended a message, which Message() then holds until the next
     // Feed. A piece that starts with F0 starts a new message and drops an unfinished one; a
@@ -22,7 +22,7 @@ class SysExReassembler {
   private:
     enum class State { kIdle, kCollecting, kSkipping, kComplete };
 
-    std::size_t max_bytes_;
+    std::size_t maxBytes_;
     State state_ = State::kIdle;
     std::vector<std::uint8_t> message_;
 };

@@ -56,7 +56,7 @@ jack_client_t* OpenClient(const char* name) {
 
 JackClient::JackClient(const JackConfig& config)
     : config_(config), inbound_(config.ring_bytes), outbound_(config.ring_bytes) {
-    sem_init(&inbound_ready_, 0, 0);
+    sem_init(&inboundReady_, 0, 0);
 }
 
 std::shared_ptr<JackClient> JackClient::Open(const JackConfig& config) {
@@ -73,12 +73,12 @@ bool JackClient::Start() {
     if (client_ == nullptr) {
         return false;
     }
-    own_prefix_ = std::string(jack_get_client_name(client_)) + ":";
-    input_port_ = jack_port_register(client_, config_.input_port_name, JACK_DEFAULT_MIDI_TYPE,
-                                     JackPortIsInput, 0);
-    output_port_ = jack_port_register(client_, config_.output_port_name, JACK_DEFAULT_MIDI_TYPE,
-                                      JackPortIsOutput, 0);
-    if (input_port_ == nullptr || output_port_ == nullptr ||
+    ownPrefix_ = std::string(jack_get_client_name(client_)) + ":";
+    inputPort_ = jack_port_register(client_, config_.input_port_name, JACK_DEFAULT_MIDI_TYPE,
+                                    JackPortIsInput, 0);
+    outputPort_ = jack_port_register(client_, config_.output_port_name, JACK_DEFAULT_MIDI_TYPE,
+                                     JackPortIsOutput, 0);
+    if (inputPort_ == nullptr || outputPort_ == nullptr ||
         jack_set_process_callback(client_, &Process, this) != 0) {
         return false;
     }
@@ -96,10 +96,10 @@ JackClient::~JackClient() {
     }
     if (reader_.joinable()) {
         stopping_.store(true, std::memory_order_release);
-        sem_post(&inbound_ready_);
+        sem_post(&inboundReady_);
         reader_.join();
     }
-    sem_destroy(&inbound_ready_);
+    sem_destroy(&inboundReady_);
 }
 
 std::vector<std::string> JackClient::OtherMidiPorts(unsigned long flags) const {
@@ -113,7 +113,7 @@ std::vector<std::string> JackClient::OtherMidiPorts(unsigned long flags) const {
     }
     for (const char** port = ports; *port != nullptr; ++port) {
         const std::string name(*port);
-        if (name.rfind(own_prefix_, 0) != 0) {
+        if (name.rfind(ownPrefix_, 0) != 0) {
             names.push_back(name);
         }
     }
@@ -122,48 +122,48 @@ std::vector<std::string> JackClient::OtherMidiPorts(unsigned long flags) const {
 }
 
 MMRESULT JackClient::AttachInput(const std::string& port, InputSink& sink) {
-    std::lock_guard lock(sink_mutex_);
+    std::lock_guard lock(sinkMutex_);
     if (sink_ != nullptr) {
         return MMSYSERR_ALLOCATED;
     }
-    if (!Alive() || !Connected(jack_connect(client_, port.c_str(), jack_port_name(input_port_)))) {
+    if (!Alive() || !Connected(jack_connect(client_, port.c_str(), jack_port_name(inputPort_)))) {
         return MMSYSERR_NODRIVER;
     }
     sink_ = &sink;
-    input_source_ = port;
+    inputSource_ = port;
     return MMSYSERR_NOERROR;
 }
 
 void JackClient::DetachInput(const std::string& port) {
-    std::lock_guard lock(sink_mutex_);
+    std::lock_guard lock(sinkMutex_);
     if (Alive()) {
-        jack_disconnect(client_, port.c_str(), jack_port_name(input_port_));
+        jack_disconnect(client_, port.c_str(), jack_port_name(inputPort_));
     }
     sink_ = nullptr;
-    input_source_.clear();
+    inputSource_.clear();
 }
 
 MMRESULT JackClient::AttachOutput(const std::string& port) {
-    std::lock_guard lock(send_mutex_);
-    if (!output_target_.empty()) {
+    std::lock_guard lock(sendMutex_);
+    if (!outputTarget_.empty()) {
         return MMSYSERR_ALLOCATED;
     }
-    if (!Alive() || !Connected(jack_connect(client_, jack_port_name(output_port_), port.c_str()))) {
+    if (!Alive() || !Connected(jack_connect(client_, jack_port_name(outputPort_), port.c_str()))) {
         return MMSYSERR_NODRIVER;
     }
-    output_target_ = port;
+    outputTarget_ = port;
     return MMSYSERR_NOERROR;
 }
 
 // What was sent before the close still leaves: the port is disconnected only once the process
 // thread has written it out and finished that cycle.
 void JackClient::DetachOutput(const std::string& port) {
-    std::lock_guard lock(send_mutex_);
+    std::lock_guard lock(sendMutex_);
     WaitUntilSent();
     if (Alive()) {
-        jack_disconnect(client_, jack_port_name(output_port_), port.c_str());
+        jack_disconnect(client_, jack_port_name(outputPort_), port.c_str());
     }
-    output_target_.clear();
+    outputTarget_.clear();
 }
 
 void JackClient::WaitUntilSent() {
@@ -176,7 +176,7 @@ void JackClient::WaitUntilSent() {
 }
 
 MMRESULT JackClient::Send(const std::uint8_t* bytes, std::size_t length) {
-    std::lock_guard lock(send_mutex_);
+    std::lock_guard lock(sendMutex_);
     if (length > outbound_.MaxMessageBytes()) {
         return MMSYSERR_INVALPARAM;
     }
@@ -231,11 +231,11 @@ std::uint64_t InputSignature(void* buffer, jack_nframes_t count) {
 // offsets included, is skipped: a request and its answer take more than one cycle, so two real
 // answers never fill two cycles in a row alike.
 void JackClient::ProcessInput(jack_nframes_t frames) {
-    void* buffer = jack_port_get_buffer(input_port_, frames);
+    void* buffer = jack_port_get_buffer(inputPort_, frames);
     const jack_nframes_t count = jack_midi_get_event_count(buffer);
     const std::uint64_t signature = InputSignature(buffer, count);
-    const bool stale = count > 0 && signature == last_input_signature_;
-    last_input_signature_ = signature;
+    const bool stale = count > 0 && signature == lastInputSignature_;
+    lastInputSignature_ = signature;
     if (stale) {
         return;
     }
@@ -248,17 +248,17 @@ void JackClient::ProcessInput(jack_nframes_t frames) {
         if (inbound_.Push(event.buffer, event.size)) {
             any = true;
         } else {
-            dropped_in_.fetch_add(1, std::memory_order_relaxed);
+            droppedIn_.fetch_add(1, std::memory_order_relaxed);
         }
     }
     if (any) {
-        sem_post(&inbound_ready_);
+        sem_post(&inboundReady_);
     }
 }
 
 // The buffer is cleared every cycle, so nothing written in an earlier cycle is sent again.
 void JackClient::ProcessOutput(jack_nframes_t frames) {
-    void* buffer = jack_port_get_buffer(output_port_, frames);
+    void* buffer = jack_port_get_buffer(outputPort_, frames);
     jack_midi_clear_buffer(buffer);
     bool buffer_empty = true;
     while (const auto length = outbound_.PeekLength()) {
@@ -278,13 +278,13 @@ void JackClient::ProcessOutput(jack_nframes_t frames) {
 void JackClient::Shutdown(void* self) {
     auto* client = static_cast<JackClient*>(self);
     client->alive_.store(false, std::memory_order_release);
-    sem_post(&client->inbound_ready_);
+    sem_post(&client->inboundReady_);
 }
 
 void JackClient::ReadInbound() {
     std::vector<std::uint8_t> message;
     for (;;) {
-        while (sem_wait(&inbound_ready_) != 0 && errno == EINTR) {
+        while (sem_wait(&inboundReady_) != 0 && errno == EINTR) {
         }
         if (stopping_.load(std::memory_order_acquire)) {
             return;
@@ -292,7 +292,7 @@ void JackClient::ReadInbound() {
         while (const auto length = inbound_.PeekLength()) {
             message.resize(*length);
             inbound_.Pop(message.data());
-            std::lock_guard lock(sink_mutex_);
+            std::lock_guard lock(sinkMutex_);
             if (sink_ != nullptr) {
                 sink_->OnMessage(message.data(), message.size());
             }

@@ -53,25 +53,25 @@ class JackClient {
 
     const JackConfig config_;
     jack_client_t* client_ = nullptr;
-    jack_port_t* input_port_ = nullptr;
-    jack_port_t* output_port_ = nullptr;
-    std::string own_prefix_;  // "<client name>:", set before activation
+    jack_port_t* inputPort_ = nullptr;
+    jack_port_t* outputPort_ = nullptr;
+    std::string ownPrefix_;  // "<client name>:", set before activation
 
-    MessageRing inbound_;   // process thread pushes, reader thread pops
-    MessageRing outbound_;  // senders push (one at a time, under send_mutex_), process pops
-    sem_t inbound_ready_;   // posted by the process thread: sem_post never blocks
-    std::atomic<bool> alive_{true};             // cleared by the server's shutdown callback
-    std::atomic<bool> stopping_{false};         // set by the destructor for the reader
-    std::atomic<std::uint64_t> cycles_{0};      // process cycles so far; written by process
-    std::atomic<std::uint64_t> dropped_in_{0};  // received messages the ring had no room for
+    MessageRing inbound_;            // process thread pushes, reader thread pops
+    MessageRing outbound_;           // senders push (one at a time, under sendMutex_), process pops
+    sem_t inboundReady_;             // posted by the process thread: sem_post never blocks
+    std::atomic<bool> alive_{true};  // cleared by the server's shutdown callback
+    std::atomic<bool> stopping_{false};        // set by the destructor for the reader
+    std::atomic<std::uint64_t> cycles_{0};     // process cycles so far; written by process
+    std::atomic<std::uint64_t> droppedIn_{0};  // received messages the ring had no room for
     // Process thread only: what the input port held in the previous cycle (InputSignature).
-    std::uint64_t last_input_signature_ = 0;
+    std::uint64_t lastInputSignature_ = 0;
 
-    std::mutex sink_mutex_;      // held while the reader hands a message on, and to change sink_
-    InputSink* sink_ = nullptr;  // under sink_mutex_
-    std::string input_source_;   // under sink_mutex_: the device port connected to us
-    std::mutex send_mutex_;      // one sender at a time; guards output_target_
-    std::string output_target_;  // under send_mutex_
+    std::mutex sinkMutex_;       // held while the reader hands a message on, and to change sink_
+    InputSink* sink_ = nullptr;  // under sinkMutex_
+    std::string inputSource_;    // under sinkMutex_: the device port connected to us
+    std::mutex sendMutex_;       // one sender at a time; guards outputTarget_
+    std::string outputTarget_;   // under sendMutex_
     std::thread reader_;
 };
 

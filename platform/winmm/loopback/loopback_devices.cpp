@@ -42,7 +42,7 @@ int LoopbackProvider::Register(const std::string& name, loopback::LoopbackDevice
     entry->name = name;
     entry->device = device;
     std::lock_guard lock(mutex_);
-    entry->id = next_id_++;
+    entry->id = nextId_++;
     entries_.push_back(entry);
     return entry->id;
 }

@@ -49,7 +49,7 @@ class LoopbackProvider final : public Provider {
     // so that once CloseInput has returned the input is never called again.
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<Entry>> entries_;  // under mutex_, in order of registration
-    int next_id_ = 1;                              // under mutex_
+    int nextId_ = 1;                               // under mutex_
 };
 
 }  // namespace kt73b::winmm
