@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "resources/icon/ico_file.h"
-#include "resources/icon/icon_art.h"
 
 namespace kt73b::res {
 namespace {
@@ -15,15 +14,6 @@ unsigned Read16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 std::uint32_t Read32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return Read16(b, at) | (static_cast<std::uint32_t>(Read16(b, at + 2)) << 16);
-}
-
-TEST(Icon, PictureHasATransparentCornerAndAnOpaqueMiddle) {
-    for (int size : kIconSizes) {
-        const auto pixels = DrawIcon(size);
-        ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
-        EXPECT_FALSE(pixels.front().opaque) << size;
-        EXPECT_TRUE(pixels[static_cast<std::size_t>(size * size / 2 + size / 2)].opaque) << size;
-    }
 }
 
 TEST(Icon, IcoFileHoldsNineImagesEachWhereItsDirectorySays) {
