@@ -20,7 +20,7 @@ class ProgramProcess {
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     bool Started() const { return process_ != nullptr; }
-    std::vector<HWND> Windows() const { return TopLevelWindowsOfProcess(processId_); }
+    std::vector<HWND> Windows() const { return TopLevelWindows(processId_); }
     // The updater's main dialog once it shows with its title set; null if it did not come.
     HWND WaitForMainWindow() const;
     // The exit code once the process has ended, or nothing if it still runs after the wait.

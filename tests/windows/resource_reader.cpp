@@ -22,19 +22,12 @@ class Reader {
         return value;
     }
 
+    // The shared texts are ASCII; anything else reads as '?', so that it cannot compare equal.
     std::string ReadWideString() {
-        std::wstring wide;
+        std::string text;
         for (char16_t c = Read<char16_t>(); ok_ && c != 0; c = Read<char16_t>())
-            wide.push_back(static_cast<wchar_t>(c));
-        if (wide.empty())
-            return {};
-        const int wideLength = static_cast<int>(wide.size());
-        const int length =
-            WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-        std::string narrow(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, narrow.data(), length, nullptr,
-                            nullptr);
-        return narrow;
+            text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return text;
     }
 
     NameOrOrdinal ReadNameOrOrdinal() {
@@ -130,29 +123,6 @@ std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
     if (!in.ok())
         return std::nullopt;
     return dialog;
-}
-
-std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::uint8_t> bytes) {
-    Reader in(bytes);
-    const auto reserved = in.Read<std::uint16_t>();
-    const auto type = in.Read<std::uint16_t>();
-    const auto count = in.Read<std::uint16_t>();
-    if (reserved != 0 || type != 1)
-        return std::nullopt;
-    std::vector<IconGroupEntry> entries;
-    for (int i = 0; i < count && in.ok(); ++i) {
-        IconGroupEntry entry{};
-        entry.width = in.Read<std::uint8_t>();
-        entry.height = in.Read<std::uint8_t>();
-        in.Skip(4);  // colour count, reserved, planes
-        entry.bitCount = in.Read<std::uint16_t>();
-        entry.bytes = in.Read<std::uint32_t>();
-        entry.iconId = in.Read<std::uint16_t>();
-        entries.push_back(entry);
-    }
-    if (!in.ok())
-        return std::nullopt;
-    return entries;
 }
 
 }  // namespace kt73b::testing

@@ -1,5 +1,5 @@
-// Reads the resources of a module the way the system lays them out: extended dialog templates and
-// icon groups. Every read is bounded by the resource's size.
+// Reads the dialog templates of a module the way the system lays them out (extended templates).
+// Every read is bounded by the resource's size.
 #pragma once
 
 #include <cstdint>
@@ -35,16 +35,9 @@ struct DialogResource {
     std::vector<ControlResource> controls;
 };
 
-struct IconGroupEntry {
-    int width, height, bitCount;
-    std::uint32_t bytes;
-    int iconId;
-};
-
 // The bytes of resource `name` of `type`, found as the program finds it; empty when there is none.
 std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name);
 
 std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes);
-std::optional<std::vector<IconGroupEntry>> ReadIconGroup(std::span<const std::uint8_t> bytes);
 
 }  // namespace kt73b::testing

@@ -38,30 +38,6 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Each image of an .ico file: its directory entry and its bytes.
-struct IcoImage {
-    int width, height, bitCount;
-    std::vector<std::uint8_t> bytes;
-};
-
-std::vector<IcoImage> ImagesOf(const std::vector<std::uint8_t>& ico) {
-    auto u16 = [&](std::size_t at) { return ico.at(at) | ico.at(at + 1) << 8; };
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(u16(at)) | static_cast<std::uint32_t>(u16(at + 2)) << 16;
-    };
-    std::vector<IcoImage> images;
-    for (int i = 0; i < u16(4); ++i) {
-        const std::size_t entry = 6 + 16 * static_cast<std::size_t>(i);
-        const auto size = u32(entry + 8);
-        const auto offset = u32(entry + 12);
-        images.push_back({ico.at(entry) == 0 ? 256 : ico.at(entry),
-                          ico.at(entry + 1) == 0 ? 256 : ico.at(entry + 1),
-                          u16(entry + 6),
-                          {ico.begin() + offset, ico.begin() + offset + size}});
-    }
-    return images;
-}
-
 class UpdaterExeResources : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -125,21 +101,27 @@ TEST_F(UpdaterExeResources, Strings_LoadThroughTheSystemCallAsTheSharedTable) {
     }
 }
 
+// An icon group is the .ico file's directory with each image's offset replaced by its icon id.
 TEST_F(UpdaterExeResources, Icon128_HoldsEveryImageOfTheSharedIcoFile) {
-    const auto group = ReadIconGroup(Bytes(RT_GROUP_ICON, IDR_MAINFRAME));
-    ASSERT_TRUE(group.has_value());
-    const auto images = ImagesOf(res::BuildIcoFile());
-    ASSERT_EQ(group->size(), images.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const IconGroupEntry& entry = (*group)[i];
+    const std::vector<std::uint8_t> ico = res::BuildIcoFile();
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::size_t>(ico.at(at) | ico.at(at + 1) << 8 | ico.at(at + 2) << 16 |
+                                        ico.at(at + 3) << 24);
+    };
+    const std::size_t count = static_cast<std::size_t>(ico.at(4) | ico.at(5) << 8);
+    const auto group = Bytes(RT_GROUP_ICON, IDR_MAINFRAME);
+    ASSERT_EQ(group.size(), 6 + 14 * count);
+    EXPECT_TRUE(std::equal(group.begin(), group.begin() + 6, ico.begin()));
+    for (std::size_t i = 0; i < count; ++i) {
         SCOPED_TRACE("icon image " + std::to_string(i));
-        EXPECT_EQ(entry.width, images[i].width);
-        EXPECT_EQ(entry.height, images[i].height);
-        EXPECT_EQ(entry.bitCount, images[i].bitCount);
-        const auto bytes = Bytes(RT_ICON, entry.iconId);
-        EXPECT_EQ(entry.bytes, bytes.size());
-        EXPECT_TRUE(
-            std::equal(bytes.begin(), bytes.end(), images[i].bytes.begin(), images[i].bytes.end()));
+        const auto entry = group.subspan(6 + 14 * i, 14);
+        const std::size_t file = 6 + 16 * i;
+        // Width, height, colours, planes, bits per pixel and size as the file's directory says.
+        EXPECT_TRUE(std::equal(entry.begin(), entry.begin() + 12, ico.begin() + file));
+        const auto bytes = Bytes(RT_ICON, entry[12] | entry[13] << 8);
+        const auto image = ico.begin() + static_cast<std::ptrdiff_t>(u32(file + 12));
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), image,
+                               image + static_cast<std::ptrdiff_t>(u32(file + 8))));
     }
 }
 

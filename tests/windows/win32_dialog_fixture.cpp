@@ -1,6 +1,5 @@
 #include "tests/windows/win32_dialog_fixture.h"
 
-#include "app/append_log.h"
 #include "app/model_byte.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/image_check.h"
@@ -8,20 +7,10 @@
 
 namespace kt73b::testing {
 
-namespace fs = std::filesystem;
-
 namespace {
-
-CivilTime FixedUtc() {
-    return {2017, 2, 23, 6, 24, 50};
-}
 
 UpdateTimings FastTimings() {
     UpdateTimings timings;
-    timings.identityTimeout = 400ms;
-    timings.eraseTimeout = 400ms;
-    timings.writeTimeout = 150ms;
-    timings.finishTimeout = 400ms;
     timings.retryPause = 2ms;
     timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
@@ -36,14 +25,6 @@ void Win32DialogTest::SetUp() {
     if (!CanCreateWindows())
         GTEST_SKIP() << "Wine has no display here: run the tests under xvfb-run";
     ASSERT_TRUE(ui::Win32Backend::InitCommonControls());
-    previousDirectory_ = fs::current_path();
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = fs::temp_directory_path() /
-               ("kt73b-win32-" + std::to_string(GetCurrentProcessId()) + "-" + test->name());
-    fs::remove_all(scratch_);
-    fs::create_directories(scratch_);
-    fs::current_path(scratch_);
-    SetLogClock(&FixedUtc);
     ui::SetBackend(&backend_);
     SetModelByte(0x57);  // one per process: every test starts as a fresh process would
     SetHostIdentityFamily(0);
@@ -53,12 +34,6 @@ void Win32DialogTest::TearDown() {
     CloseDialog();
     device_.reset();
     ui::SetBackend(nullptr);
-    SetLogClock(nullptr);
-    if (!previousDirectory_.empty()) {
-        fs::current_path(previousDirectory_);
-        std::error_code ignored;
-        fs::remove_all(scratch_, ignored);
-    }
 }
 
 void Win32DialogTest::StartDevice(const std::string& faults) {
@@ -101,7 +76,7 @@ void Win32DialogTest::CloseDialog() {
 }
 
 std::vector<HWND> Win32DialogTest::DialogThreadWindows() const {
-    return TopLevelWindowsOfThread(dialogThreadId_);
+    return TopLevelWindows(GetCurrentProcessId(), dialogThreadId_);
 }
 
 HWND Win32DialogTest::WaitForOwnedDialog() const {

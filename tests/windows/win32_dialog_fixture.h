@@ -1,12 +1,11 @@
 // Runs the updater's dialog on the Win32 back end in this process, on a thread of its own,
-// against the emulated device on the in-process loopback, with shortened time-outs, in a
-// scratch current directory. The test drives it as a user would, by posted input.
+// against the emulated device on the in-process loopback, with short pauses and tick. The test
+// drives it as a user would, by posted input.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -54,8 +53,6 @@ class Win32DialogTest : public ::testing::Test {
     // read by the test's thread.
     std::atomic<DWORD> dialogThreadId_{0};
     std::atomic<bool> ended_{false};
-    std::filesystem::path previousDirectory_;
-    std::filesystem::path scratch_;
 };
 
 }  // namespace kt73b::testing

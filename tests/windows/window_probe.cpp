@@ -54,29 +54,17 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-std::vector<HWND> TopLevelWindowsOfThread(DWORD threadId) {
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM found) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::vector<HWND> TopLevelWindowsOfProcess(DWORD processId) {
+std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId) {
     struct Search {
-        DWORD processId;
+        DWORD processId, threadId;
         std::vector<HWND> windows;
-    } search{processId, {}};
+    } search{processId, threadId, {}};
     EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId)
+            DWORD process = 0;
+            const DWORD thread = GetWindowThreadProcessId(window, &process);
+            if (process == s->processId && (s->threadId == 0 || thread == s->threadId))
                 s->windows.push_back(window);
             return TRUE;
         },

@@ -23,8 +23,8 @@ bool CanCreateWindows();
 // Polls `done` until it holds or `timeout` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWindowWait);
 
-std::vector<HWND> TopLevelWindowsOfThread(DWORD threadId);
-std::vector<HWND> TopLevelWindowsOfProcess(DWORD processId);
+// The top-level windows of a process, or of one of its threads when `threadId` is not 0.
+std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId = 0);
 
 // The first visible dialog box among `windows` with a control of id `controlId`, else null.
 HWND DialogWithControl(const std::vector<HWND>& windows, int controlId);
