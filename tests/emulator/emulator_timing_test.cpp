@@ -1,7 +1,6 @@
-#include "emulator/emulator.h"
-
 #include <gtest/gtest.h>
 
+#include "emulator/emulator.h"
 #include "emulator/fault_script_parser.h"
 #include "virtual_host.h"
 
@@ -11,52 +10,39 @@ namespace {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 using testing::Answer;
-using testing::Bytes;
 using testing::VirtualHost;
 
 EmulatorSettings SlowLink() {
     EmulatorSettings settings;
     settings.link = {1000, microseconds(300)};  // 1 ms per byte, so each step is visible
     settings.device.commandTime = milliseconds(2);
-    settings.device.writeTime = milliseconds(7);
-    settings.device.eraseTimePerBlock = milliseconds(100);
     return settings;
 }
 
-TEST(EmulatorTiming, AnswerIsDueAfterLinkDeviceAndLinkAgain) {
+TEST(EmulatorTiming, AnswerIsDueAfterLinkDeviceAndLinkAgainAndTheLogHoldsEachStep) {
     VirtualHost host(SlowLink());
     host.Send(testing::UpdateModeRequest());
     // 6 bytes in, 2 ms of work, 7 bytes back, and 0.3 ms latency each way
-    EXPECT_EQ(host.Device().NextDue(), microseconds(6000 + 300 + 2000 + 7000 + 300));
-    const auto answers = host.Drain();
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].due, microseconds(15600));
-    EXPECT_EQ(answers[0].bytes, Answer(0));
-}
-
-TEST(EmulatorTiming, NothingIsHandedOverBeforeItIsDue) {
-    VirtualHost host(SlowLink());
-    host.Send(testing::IdentityRequest());
     const Micros due = *host.Device().NextDue();
+    EXPECT_EQ(due, microseconds(6000 + 300 + 2000 + 7000 + 300));
     host.Clock().AdvanceTo(due - microseconds(1));
     EXPECT_TRUE(host.Device().TakeDue().empty());
     host.Clock().AdvanceTo(due);
-    EXPECT_EQ(host.Device().TakeDue().size(), 1u);
+    const auto answers = host.Device().TakeDue();
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].bytes, Answer(0));
     EXPECT_FALSE(host.Device().NextDue());
-}
 
-TEST(EmulatorTiming, EraseTimeGrowsWithTheRegion) {
-    VirtualHost host(SlowLink());
-    host.Send(testing::EraseRequest(0x000000, 0x040000));
-    const auto small = host.Drain();
-    const Micros start = host.Clock().Now();
-    host.Send(testing::EraseRequest(0x0F0000, 0x2C7000));
-    const auto large = host.Drain();
-    ASSERT_EQ(small.size(), 1u);
-    ASSERT_EQ(large.size(), 1u);
-    // 4 blocks against 44.4 blocks at 100 ms, the link adding the same 23.6 ms to both
-    EXPECT_EQ(small[0].due, microseconds(16000 + 300 + 400000 + 7000 + 300));
-    EXPECT_EQ(large[0].due - start, microseconds(16000 + 300 + 4443750 + 7000 + 300));
+    const auto& entries = host.Device().Log().Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].direction, Direction::kHostToDevice);
+    EXPECT_EQ(entries[0].sent, microseconds(0));
+    EXPECT_EQ(entries[0].arrives, microseconds(6300));
+    EXPECT_EQ(entries[0].bytes, testing::UpdateModeRequest());
+    EXPECT_EQ(entries[1].direction, Direction::kDeviceToHost);
+    EXPECT_EQ(entries[1].sent, microseconds(8300));
+    EXPECT_EQ(entries[1].arrives, microseconds(15600));
+    EXPECT_NE(FormatLogEntry(entries[1]).find("F0 52 00 57 00 00 F7"), std::string::npos);
 }
 
 TEST(EmulatorTiming, TheDeviceWorksThroughRequestsOneAtATime) {
@@ -84,22 +70,6 @@ TEST(EmulatorTiming, AHeldBackAnswerDoesNotHoldUpLaterOnes) {
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers[0].due, milliseconds(100) + microseconds(15600));  // the finish answer
     EXPECT_EQ(answers[1].due, microseconds(15600) + milliseconds(1000));
-}
-
-TEST(EmulatorTiming, TheLogHoldsBothDirectionsWithTheirTimes) {
-    VirtualHost host(SlowLink());
-    host.Send(testing::UpdateModeRequest());
-    host.Drain();
-    const auto& entries = host.Device().Log().Entries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].direction, Direction::kHostToDevice);
-    EXPECT_EQ(entries[0].sent, microseconds(0));
-    EXPECT_EQ(entries[0].arrives, microseconds(6300));
-    EXPECT_EQ(entries[0].bytes, testing::UpdateModeRequest());
-    EXPECT_EQ(entries[1].direction, Direction::kDeviceToHost);
-    EXPECT_EQ(entries[1].sent, microseconds(8300));
-    EXPECT_EQ(entries[1].arrives, microseconds(15600));
-    EXPECT_NE(FormatLogEntry(entries[1]).find("F0 52 00 57 00 00 F7"), std::string::npos);
 }
 
 }  // namespace

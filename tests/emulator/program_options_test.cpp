@@ -14,48 +14,28 @@ bool Parse(std::vector<const char*> args, ProgramOptions& options, std::string& 
     return ParseProgramOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-TEST(ProgramOptions, DefaultsWithoutOptions) {
-    ProgramOptions options;
-    std::string error;
-    ASSERT_TRUE(Parse({}, options, error));
-    EXPECT_EQ(options.name, "VELK KT Series");
-    EXPECT_EQ(options.settings.device.model, 0x57);
-    EXPECT_TRUE(options.settings.device.updateMode);
-    EXPECT_TRUE(options.settings.faults.Empty());
-    EXPECT_FALSE(options.once);
-}
-
 TEST(ProgramOptions, EveryValueReachesTheSettings) {
     ProgramOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--name",
-                       "Bench Unit",
-                       "--model=0x58",
-                       "--not-in-update-mode",
-                       "--command-time",
-                       "3ms",
-                       "--erase-time",
-                       "1s",
-                       "--erase-time-fixed",
-                       "20ms",
-                       "--write-time",
-                       "500us",
-                       "--link-rate",
-                       "3125",
-                       "--link-latency",
-                       "2ms",
-                       "--fault",
-                       "write#3=status:8",
-                       "--fault-script",
-                       "finish-timeout",
-                       "--flash-out",
-                       "/tmp/f.bin",
-                       "--once",
-                       "--expect",
-                       "/tmp/images",
-                       "--verbose"},
-                      options, error))
-        << error;
+    const std::vector<const char*> args = {"--name",
+                                           "Bench Unit",
+                                           "--model=0x58",
+                                           "--not-in-update-mode",
+                                           "--command-time=3ms",
+                                           "--erase-time",
+                                           "1s",
+                                           "--erase-time-fixed=20ms",
+                                           "--write-time=500us",
+                                           "--link-rate=3125",
+                                           "--link-latency=2ms",
+                                           "--fault",
+                                           "write#3=status:8",
+                                           "--fault-script=finish-timeout",
+                                           "--flash-out=/tmp/f.bin",
+                                           "--once",
+                                           "--expect=/tmp/images",
+                                           "--verbose"};
+    ASSERT_TRUE(Parse(args, options, error)) << error;
     const auto& device = options.settings.device;
     EXPECT_EQ(options.name, "Bench Unit");
     EXPECT_EQ(device.model, 0x58);

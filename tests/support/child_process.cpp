@@ -17,17 +17,29 @@ namespace kt73b::testing {
 
 std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
                                                   bool quiet) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+    return Launch(argv, quiet ? Output::kNowhere : Output::kPipe, "");
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
+                                                  const std::string& output_file) {
+    return Launch(argv, Output::kFile, output_file);
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::vector<std::string>& argv,
+                                                   Output output, const std::string& output_file) {
+    int pipe_fds[2] = {-1, -1};
+    if (output == Output::kPipe && pipe2(pipe_fds, O_CLOEXEC) != 0) {
         return nullptr;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    } else {
+    if (output == Output::kPipe) {
         posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    } else {
+        const char* path = output == Output::kFile ? output_file.c_str() : "/dev/null";
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, path,
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     }
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     // setpriv makes the program end with this process, even when a test crashes or is killed,
@@ -44,11 +56,15 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>
     }
     args.push_back(nullptr);
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int result = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fds[1]);
+    if (pipe_fds[1] >= 0) {
+        close(pipe_fds[1]);
+    }
     if (result != 0) {
-        close(pipe_fds[0]);
+        if (pipe_fds[0] >= 0) {
+            close(pipe_fds[0]);
+        }
         return nullptr;
     }
     return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipe_fds[0]));
@@ -56,7 +72,9 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>
 
 ChildProcess::~ChildProcess() {
     Stop();
-    close(output_);
+    if (output_ >= 0) {
+        close(output_);
+    }
 }
 
 std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
@@ -70,7 +88,7 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
+        if (output_ < 0 || left.count() <= 0) {
             return {};
         }
         pollfd fd{output_, POLLIN, 0};
@@ -87,29 +105,33 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
 }
 
 bool ChildProcess::Running() {
-    if (reaped_) {
-        return false;
-    }
     int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        reaped_ = true;
+    if (!exit_status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+        exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    return !reaped_;
+    return !exit_status_;
 }
 
-void ChildProcess::Stop(std::chrono::milliseconds grace) {
-    if (!Running()) {
-        return;
+void ChildProcess::Signal(int signal) {
+    if (Running()) {
+        kill(pid_, signal);
     }
-    kill(pid_, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + grace;
+}
+
+std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (Running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (Running()) {
+    return exit_status_;
+}
+
+void ChildProcess::Stop(std::chrono::milliseconds grace) {
+    Signal(SIGTERM);
+    if (!WaitForExit(grace)) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
-        reaped_ = true;
+        exit_status_ = -1;
     }
 }
 

@@ -1,11 +1,12 @@
-// A program started by a test (a JACK server, a test peer), with its standard output on a pipe;
-// ended and reaped when the object goes.
+// A program started by a test (a JACK server, a test peer, a program under test): its output on
+// a pipe, nowhere, or in a file; ended and reaped when the object goes.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,12 @@ namespace kt73b::testing {
 
 class ChildProcess {
   public:
-    // Null when the program could not be started. `quiet` sends its output to /dev/null.
+    // Null when the program could not be started. Its standard output goes to the pipe ReadLine
+    // reads, or to /dev/null when `quiet`.
     static std::unique_ptr<ChildProcess> Spawn(const std::vector<std::string>& argv, bool quiet);
+    // The same with standard output and standard error going to `output_file`.
+    static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& argv,
+                                               const std::string& output_file);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -22,15 +27,22 @@ class ChildProcess {
     // The next line of its output, without the newline; empty on time-out or end of output.
     std::string ReadLine(std::chrono::milliseconds timeout);
     bool Running();
+    void Signal(int signal);
+    // Its exit status once it has ended (-1 when a signal ended it); empty while it runs on past
+    // `limit`.
+    std::optional<int> WaitForExit(std::chrono::milliseconds limit);
     // SIGTERM, then SIGKILL if it has not ended within `grace`.
     void Stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
 
   private:
+    enum class Output { kPipe, kNowhere, kFile };
+    static std::unique_ptr<ChildProcess> Launch(const std::vector<std::string>& argv, Output output,
+                                                const std::string& output_file);
     ChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
 
     pid_t pid_;
-    int output_;
-    bool reaped_ = false;
+    int output_;  // the pipe's reading end, -1 without one
+    std::optional<int> exit_status_;
     std::string pending_;
 };
 
