@@ -19,12 +19,12 @@ Bytes Message(std::size_t length) {
     return message;
 }
 
-// Feeds `message` in pieces of at most `piece` bytes, as the kernel delivers it; returns the
+// Feeds `message` in pieces of at most 256 bytes, as the kernel delivers it; returns the
 // messages completed.
-std::vector<Bytes> FeedInPieces(SysExReassembler& joiner, const Bytes& message, std::size_t piece) {
+std::vector<Bytes> FeedInPieces(SysExReassembler& joiner, const Bytes& message) {
     std::vector<Bytes> completed;
-    for (std::size_t offset = 0; offset < message.size(); offset += piece) {
-        const std::size_t count = std::min(piece, message.size() - offset);
+    for (std::size_t offset = 0; offset < message.size(); offset += 256) {
+        const std::size_t count = std::min<std::size_t>(256, message.size() - offset);
         if (joiner.Feed(message.data() + offset, count)) {
             completed.push_back(joiner.Message());
         }
@@ -32,42 +32,31 @@ std::vector<Bytes> FeedInPieces(SysExReassembler& joiner, const Bytes& message, 
     return completed;
 }
 
-TEST(SysExReassembly, AWriteFrameInKernelPiecesBecomesOneWholeMessage) {
+TEST(SysExReassembly, MessagesInKernelPiecesBecomeOneWholeMessageEach) {
     SysExReassembler joiner;
-    const Bytes frame = Message(2359);
-    const auto completed = FeedInPieces(joiner, frame, 256);
-    ASSERT_EQ(completed.size(), 1u);
-    EXPECT_EQ(completed[0], frame);
+    for (const std::size_t length : {2359u, 7u, 512u}) {  // 512 ends exactly on a piece boundary
+        EXPECT_EQ(FeedInPieces(joiner, Message(length)), std::vector<Bytes>{Message(length)});
+    }
 }
 
-TEST(SysExReassembly, MessagesThatFitOnePieceOrEndExactlyOnAPieceBoundary) {
-    SysExReassembler joiner;
-    EXPECT_EQ(FeedInPieces(joiner, Message(7), 256), (std::vector<Bytes>{Message(7)}));
-    EXPECT_EQ(FeedInPieces(joiner, Message(512), 256), (std::vector<Bytes>{Message(512)}));
-}
-
-TEST(SysExReassembly, ANewStartDropsTheUnfinishedMessage) {
+TEST(SysExReassembly, ANewStartOrAPieceThatContinuesNothingDropsTheUnfinished) {
     SysExReassembler joiner;
     const Bytes frame = Message(600);
     EXPECT_FALSE(joiner.Feed(frame.data(), 256));
     const Bytes answer{0xF0, 0x52, 0x00, 0x57, 0x00, 0x00, 0xF7};
     ASSERT_TRUE(joiner.Feed(answer.data(), answer.size()));
     EXPECT_EQ(joiner.Message(), answer);
-}
 
-TEST(SysExReassembly, APieceThatContinuesNothingIsDropped) {
-    SysExReassembler joiner;
     const Bytes tail{0x01, 0x02, 0xF7};
     EXPECT_FALSE(joiner.Feed(tail.data(), tail.size()));
-    const Bytes whole{0xF0, 0x03, 0xF7};
-    ASSERT_TRUE(joiner.Feed(whole.data(), whole.size()));
-    EXPECT_EQ(joiner.Message(), whole);
+    ASSERT_TRUE(joiner.Feed(answer.data(), answer.size()));
+    EXPECT_EQ(joiner.Message(), answer);
 }
 
 TEST(SysExReassembly, AMessageLongerThanTheLimitIsDroppedWhole) {
     SysExReassembler joiner(1000);
-    EXPECT_TRUE(FeedInPieces(joiner, Message(2359), 256).empty());
-    EXPECT_EQ(FeedInPieces(joiner, Message(999), 256).size(), 1u);
+    EXPECT_TRUE(FeedInPieces(joiner, Message(2359)).empty());
+    EXPECT_EQ(FeedInPieces(joiner, Message(999)).size(), 1u);
 }
 
 }  // namespace
