@@ -3,18 +3,17 @@
 // callback that gets the handle its program was given. Wine offers no system MIDI device here.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "platform/winmm/loopback/loopback_registry.h"
 #include "platform/winmm/mmsystem_api.h"
+#include "tests/windows/window_probe.h"
 
 namespace kt73b::testing {
 namespace {
-
-using namespace std::chrono_literals;
 
 class RecordingDevice final : public loopback::LoopbackDevice {
   public:
@@ -32,26 +31,18 @@ class RecordingDevice final : public loopback::LoopbackDevice {
     std::vector<std::vector<std::uint8_t>> received_;  // under mutex_
 };
 
-// What the input callback saw; the layer's callback thread writes it under `mutex`.
+// What the input callback saw, written on the layer's callback thread: the handle, then the count
+// that publishes it.
 struct InputRecord {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    HMIDIIN handle = nullptr;
-    int longData = 0;
-
-    bool WaitForLongData() {
-        std::unique_lock lock(mutex);
-        return arrived.wait_for(lock, 10s, [this] { return longData > 0; });
-    }
+    std::atomic<HMIDIIN> handle{nullptr};
+    std::atomic<int> longData{0};
 };
 
 void CALLBACK RecordInput(HMIDIIN handle, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
     auto* record = reinterpret_cast<InputRecord*>(instance);
     if (message == MIM_LONGDATA) {
-        std::lock_guard lock(record->mutex);
         record->handle = handle;
         ++record->longData;
-        record->arrived.notify_all();
     }
 }
 
@@ -107,12 +98,9 @@ TEST_F(WinmmMuxTest, Input_IsListedLastAndItsCallbackGetsTheHandleTheProgramWasG
 
     const std::uint8_t answer[] = {0xF0, 0x52, 0x00, 0x57, 0x00, 0x00, 0xF7};
     loopback::DeliverToHost(id_, answer, sizeof answer);
-    ASSERT_TRUE(record.WaitForLongData());
-    {
-        std::lock_guard lock(record.mutex);
-        EXPECT_EQ(record.longData, 1);
-        EXPECT_EQ(record.handle, in);
-    }
+    ASSERT_TRUE(WaitUntil([&] { return record.longData > 0; }));
+    EXPECT_EQ(record.longData, 1);
+    EXPECT_EQ(record.handle, in);
     EXPECT_EQ(header.dwBytesRecorded, sizeof answer);
 
     EXPECT_EQ(midiInStop(in), MMSYSERR_NOERROR);
