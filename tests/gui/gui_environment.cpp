@@ -7,13 +7,14 @@
 #include <cstdlib>
 #include <memory>
 
-#include "x_display.h"
+#include "tests/support/child_process.h"
 
 namespace kt73b::testing {
 
 namespace {
 
 std::string g_unavailable = "the GUI environment did not run";
+constexpr auto kServerStartWait = std::chrono::seconds(20);
 
 // A failed wx check is a failed test, not a dialog that waits for a click.
 void FailOnAssert(const wxString& file, int line, const wxString&, const wxString& cond,
@@ -25,12 +26,8 @@ void FailOnAssert(const wxString& file, int line, const wxString&, const wxStrin
 class GuiEnvironment final : public ::testing::Environment {
   public:
     void SetUp() override {
-        std::string whyNot;
-        display_ = XDisplay::Open(&whyNot);
-        if (display_ == nullptr) {
-            g_unavailable = whyNot;
+        if (!OpenDisplay())
             return;
-        }
         setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus to look for
         // For the dialog programs the tests start, when built with a sanitizer.
         setenv("LSAN_OPTIONS", "suppressions=" KT73B_LSAN_SUPPRESSIONS, 0);
@@ -48,15 +45,37 @@ class GuiEnvironment final : public ::testing::Environment {
     void TearDown() override {
         if (started_)
             wxEntryCleanup();
-        display_.reset();
+        xvfb_.reset();
     }
 
   private:
+    // The display in DISPLAY, or else an Xvfb server of the tests' own, which the programs they
+    // start reach through DISPLAY too.
+    bool OpenDisplay() {
+        if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0')
+            return true;
+        const std::string xvfb = FindOnPath("Xvfb");
+        if (xvfb.empty()) {
+            g_unavailable = "no DISPLAY and no Xvfb on PATH (scripts/install-deps installs xvfb)";
+            return false;
+        }
+        // -displayfd 1: the server picks a free display and writes its number on standard output.
+        xvfb_ = ChildProcess::Spawn(
+            {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
+        const std::string number = xvfb_ != nullptr ? xvfb_->ReadLine(kServerStartWait) : "";
+        if (number.empty()) {
+            g_unavailable = "Xvfb did not start";
+            return false;
+        }
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        return true;
+    }
+
     char name_[16] = "kt73b-gui-tests";
     char* args_[2] = {name_, nullptr};
     int argc_ = 1;
     char** argv_ = args_;
-    std::unique_ptr<XDisplay> display_;
+    std::unique_ptr<ChildProcess> xvfb_;  // null when the display was there already
     bool started_ = false;
 };
 

@@ -19,13 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The device's time-outs cut short, and a 2 ms tick: a whole update then takes a few seconds.
+// Short pauses and a 2 ms tick: a whole update then takes a few seconds.
 UpdateTimings GuiTimings() {
     UpdateTimings timings;
-    timings.identityTimeout = 2s;
-    timings.eraseTimeout = 2s;
-    timings.writeTimeout = 1s;
-    timings.finishTimeout = 2s;
     timings.retryPause = 2ms;
     timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
@@ -122,11 +118,6 @@ std::string GuiTest::FlashVersusImages() {
         difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
     });
     return difference;
-}
-
-std::string GuiTest::ArtefactPath(const std::string& name) {
-    fs::create_directories(KT73B_GUI_ARTEFACT_DIR);
-    return (fs::path(KT73B_GUI_ARTEFACT_DIR) / name).string();
 }
 
 }  // namespace kt73b::testing

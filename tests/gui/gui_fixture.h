@@ -36,8 +36,6 @@ class GuiTest : public ::testing::Test {
     std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
     std::uint32_t Finishes() { return Requests(emu::RequestKind::kFinish); }
     std::string FlashVersusImages();
-    // A path for a test artefact in the build tree, kept after the run.
-    static std::string ArtefactPath(const std::string& name);
 
     ui::WxBackend backend_;
     GuiDriver driver_{backend_};

@@ -4,6 +4,7 @@
 // wrong.
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "app/instance_numbering.h"
 #include "gui_fixture.h"
@@ -34,7 +35,8 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
         EXPECT_FALSE(Enabled(ui::kIdOk));
         EXPECT_FALSE(driver_.IsBoxOpen());
         EXPECT_EQ(FlashVersusImages(), "");
-        EXPECT_TRUE(driver_.SaveScreenshot(ArtefactPath("dialog-after-update.png")));
+        std::filesystem::create_directories(KT73B_GUI_ARTEFACT_DIR);  // kept after the run
+        EXPECT_TRUE(driver_.SaveScreenshot(KT73B_GUI_ARTEFACT_DIR "/dialog-after-update.png"));
 
         driver_.PressKeys("Return");
         EXPECT_FALSE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, 1s));
@@ -171,9 +173,12 @@ TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {
                     actual.push_back(child);
             }
             EXPECT_EQ(actual, expected);
-            const wxWindow* execute = window->ControlWindow(ui::kIdOk);
-            EXPECT_EQ(execute->GetPosition(), window->ConvertDialogToPixels(wxPoint(119, 138)));
-            EXPECT_EQ(execute->GetSize(), window->ConvertDialogToPixels(wxSize(50, 16)));
+            const res::ControlTemplate& execute = layout.controls[0];
+            const wxWindow* button = window->ControlWindow(execute.id);
+            EXPECT_EQ(button->GetPosition(),
+                      window->ConvertDialogToPixels(wxPoint(execute.x, execute.y)));
+            EXPECT_EQ(button->GetSize(),
+                      window->ConvertDialogToPixels(wxSize(execute.width, execute.height)));
         });
         driver_.PressKeys("Escape");
     });
