@@ -22,47 +22,24 @@ Parsed Parse(std::vector<std::string_view> words) {
     return parsed;
 }
 
-TEST(CliOptions, NoWordsMeanAnUpdateThroughThePreSelectedPorts) {
-    const Parsed parsed = Parse({});
+TEST(CliOptions, EachOptionSetsItsFieldAndValuesComeNextOrAfterAnEqualsSign) {
+    Parsed parsed = Parse({"--in", "--list", "--out=a=b", "--emulate", "--help"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_FALSE(parsed.options.list);
-    EXPECT_FALSE(parsed.options.emulate);
-    EXPECT_FALSE(parsed.options.in.has_value());
-    EXPECT_FALSE(parsed.options.out.has_value());
-    EXPECT_TRUE(parsed.options.faultRules.empty());
-}
-
-TEST(CliOptions, PortsTakeTheirValueAsTheNextWordOrAfterAnEqualsSign) {
-    const Parsed parsed = Parse({"--in", "2", "--out=USB Audio Device (2)"});
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(parsed.options.in, "2");
-    EXPECT_EQ(parsed.options.out, "USB Audio Device (2)");
-}
-
-TEST(CliOptions, AValueMayItselfLookLikeAnOptionOrHoldAnEqualsSign) {
-    const Parsed parsed = Parse({"--in", "--list", "--out=a=b"});
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(parsed.options.in, "--list");
+    EXPECT_EQ(parsed.options.in, "--list");  // a value may look like an option
     EXPECT_FALSE(parsed.options.list);
     EXPECT_EQ(parsed.options.out, "a=b");
-}
+    EXPECT_TRUE(parsed.options.emulate);
+    EXPECT_TRUE(parsed.options.help);
 
-TEST(CliOptions, FaultTakesAScriptNameOrRulesAndResolvesNamesToRules) {
-    Parsed parsed = Parse({"--emulate", "--fault", "not-in-update-mode"});
+    parsed = Parse({"--list", "--emulate", "--fault", "not-in-update-mode"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(parsed.options.faultRules, "update-mode=status:11");
+    EXPECT_TRUE(parsed.options.list);
+    EXPECT_FALSE(parsed.options.in.has_value());
+    EXPECT_EQ(parsed.options.faultRules, "update-mode=status:11");  // a script name resolved
 
     parsed = Parse({"--fault=write#3=status:8", "--emulate"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.options.faultRules, "write#3=status:8");
-}
-
-TEST(CliOptions, ListAndHelpAreFlags) {
-    const Parsed parsed = Parse({"--list", "--emulate", "--help"});
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_TRUE(parsed.options.list);
-    EXPECT_TRUE(parsed.options.emulate);
-    EXPECT_TRUE(parsed.options.help);
 }
 
 struct BadCommandLine {

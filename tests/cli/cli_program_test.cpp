@@ -1,13 +1,12 @@
 // kt73b-update as a program: what it says and exits with for a wrong command line, a port that
-// is not there, no devices at all, a device that is not in its update mode, and Ctrl-C.
+// is not there, output nobody reads, and Ctrl-C. The rest of its behaviour is its session's
+// (update_session_test.cpp).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <regex>
 #include <thread>
 
 #include "tests/emulator/child_process.h"
@@ -84,14 +83,6 @@ TEST_F(CliProgram, AWrongCommandLineIsRefusedWithUsageStatus) {
     }
 }
 
-TEST_F(CliProgram, HelpDocumentsTheExitStatuses) {
-    const Result result = Run({"--help"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(Has(result.output, "Exit status:\n    0  \"Version update completed.\""))
-        << result.output;
-    EXPECT_TRUE(Has(result.output, "  130  interrupted")) << result.output;
-}
-
 TEST_F(CliProgram, AnUnknownPortNameNamesTheDevicesAndStartsNothing) {
     const Result result = Run({"--emulate", "--out", "No Such Port"});
     EXPECT_EQ(result.status, 3) << result.output;
@@ -103,42 +94,6 @@ TEST_F(CliProgram, AnUnknownPortNameNamesTheDevicesAndStartsNothing) {
     EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
 }
 
-TEST_F(CliProgram, ListShowsTheEmulatedDeviceAsTheDefault) {
-    const Result result = Run({"--list", "--emulate"});
-    EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_TRUE(Has(result.output, "MIDI IN\n")) << result.output;
-    EXPECT_TRUE(Has(result.output, "MIDI OUT\n")) << result.output;
-    EXPECT_TRUE(Has(result.output, "  VELK KT Series  (default)\n")) << result.output;
-}
-
-TEST_F(CliProgram, NoDevicesAtAllIsAFailureThatSaysWhatToDo) {
-    // No JACK server by this name runs; the machine may still have ALSA devices.
-    setenv("JACK_DEFAULT_SERVER", ("kt73b-no-server-" + std::to_string(getpid())).c_str(), 1);
-    const Result list = Run({"--list"});
-    ASSERT_EQ(list.status, 0) << list.output;
-    if (list.output != "MIDI IN\n  (none)\nMIDI OUT\n  (none)\n")
-        GTEST_SKIP() << "this machine has MIDI devices of its own:\n" << list.output;
-
-    const Result result = Run({});
-    EXPECT_EQ(result.status, 3) << result.output;
-    EXPECT_TRUE(Has(result.output, "kt73b-update: no MIDI devices were found")) << result.output;
-    EXPECT_TRUE(Has(result.output, "--emulate")) << result.output;
-}
-
-TEST_F(CliProgram, ADeviceNotInUpdateModeIsReportedLoggedAndGetsItsStatus) {
-    std::ofstream("TEST_LOG.txt").flush();
-    const Result result = Run({"--emulate", "--fault", "not-in-update-mode"});
-    EXPECT_EQ(result.status, 8) << result.output;
-    // The status line of the update-mode wait, then the message box as an error line.
-    EXPECT_TRUE(Has(result.output, "[0/6] Erasing Flash memory.")) << result.output;
-    EXPECT_TRUE(Has(result.output, "kt73b-update: Error: Please use the firmware update mode.\n"))
-        << result.output;
-    const std::string log = ReadFile(dir_.Path() + "/TEST_LOG.txt");
-    EXPECT_TRUE(std::regex_match(log, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d     )"
-                                                 R"(Please use the firmware update mode\.\r\n)")))
-        << log;
-}
-
 TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
@@ -148,7 +103,8 @@ TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
                             "/proc/self/fd/" + std::to_string(fds[1]));
     close(fds[1]);
     ASSERT_TRUE(program);
-    EXPECT_EQ(program->WaitForExit(kProgramLimit), 8);  // not killed (-1), the update's own end
+    // Not killed (-1): the update's own end and its status.
+    EXPECT_EQ(program->WaitForExit(kProgramLimit), 8);
 }
 
 TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
