@@ -29,6 +29,7 @@ constexpr const char* kFailingScripts[] = {
 };
 
 struct Plan {
+    std::string moment;  // where the close falls, for the tally
     std::string rules;
     CloseMoment close;
 };
@@ -39,16 +40,19 @@ Plan DrawPlan(std::uint64_t seed) {
     Plan plan;
     switch (random.Weighted(std::array{15u, 15u, 55u, 15u})) {
         case 0:  // in the handshake or the first erase, with whatever faults the draw brings
+            plan.moment = "handshake";
             plan.rules = DrawFaults(seed, {timings.writeTimeout, timings.identityTimeout,
                                            timings.retryPause})
                              .rules;
             plan.close.afterRequests = static_cast<std::uint32_t>(random.Between(0, 4));
             break;
         case 1:  // while the message box of a failing run shows
+            plan.moment = "message box";
             plan.rules = kFailingScripts[random.Between(0, std::size(kFailingScripts) - 1)];
             plan.close.whileBoxShows = true;
             break;
         case 2:  // anywhere in the run, with random faults
+            plan.moment = "anywhere";
             plan.rules = DrawFaults(seed, {timings.writeTimeout, timings.identityTimeout,
                                            timings.retryPause})
                              .rules;
@@ -56,6 +60,7 @@ Plan DrawPlan(std::uint64_t seed) {
                 static_cast<std::uint32_t>(random.Between(0, kRequestsInARun));
             break;
         default:  // a chunk re-sent after a failing answer: the close may fall in the pause
+            plan.moment = "re-sends";
             plan.rules = "write#" + std::to_string(random.Between(1, 1800)) + "+=status:8";
             plan.close.afterRequests = static_cast<std::uint32_t>(random.Between(0, 1900));
             break;
@@ -77,7 +82,8 @@ TEST_P(RandomClosing, TheWorkerEndsAndNothingFollowsTheClose) {
         const RunRecord record = RunUpdate(plan.rules, plan.close);
         ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ": the run could not start";
         const auto violations = Violations(record);
-        tally.Add({}, record, std::chrono::steady_clock::now() - start, violations.empty());
+        tally.Add({plan.moment}, record, std::chrono::steady_clock::now() - start,
+                  violations.empty());
         for (const auto& violation : violations) {
             ADD_FAILURE() << "seed " << seed << ", faults \"" << plan.rules << "\", closed "
                           << (plan.close.whileBoxShows

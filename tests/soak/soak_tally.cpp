@@ -33,7 +33,7 @@ std::string SoakTally::Report(const std::string& title) const {
     out << "\n  messages:";
     for (const auto& [text, count] : messages_)
         out << " \"" << text << "\" " << count << ";";
-    out << "\n  faults drawn:";
+    out << "\n  drawn:";
     for (const auto& [name, count] : effects_)
         out << " " << name << " " << count << ";";
     out << "\n";

@@ -1,4 +1,5 @@
-// The figures of a soak: how the runs ended, which faults were drawn, how long the runs took.
+// The figures of a soak: how the runs ended, what was drawn for them (faults, or where the close
+// fell), how long the runs took.
 #pragma once
 
 #include <chrono>
