@@ -1,42 +1,17 @@
 // The shipped dialog programs as a person starts them: their windows found on the X display,
 // keys pressed with xdotool, and their exit status once the window has closed.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-
-#include "gui_environment.h"
+#include "gui_fixture.h"
 #include "program_run.h"
 
 namespace kt73b::testing {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
 constexpr auto kStartWait = 30s;
 constexpr auto kExitWait = 30s;
 
-class ProgramWindowTest : public ::testing::Test {
+// The scratch folder of GuiTest holds the programs' instance locks too.
+class ProgramWindowTest : public GuiTest {
   protected:
-    void SetUp() override {
-        if (!GuiUnavailableReason().empty())
-            GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
-        // The programs' instance locks go to a folder of this test's own.
-        scratch_ = fs::temp_directory_path() /
-                   ("kt73b-gui-programs-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        fs::permissions(scratch_, fs::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", scratch_.c_str(), 1);
-    }
-    void TearDown() override {
-        if (!scratch_.empty())
-            fs::remove_all(scratch_);
-    }
-
     // The X window whose title matches `titlePattern`, waiting until it is mapped; "" if none.
     static std::string FindWindow(const std::string& titlePattern) {
         return OutputOf({"timeout", std::to_string(kStartWait.count()), "xdotool", "search",
@@ -46,9 +21,6 @@ class ProgramWindowTest : public ::testing::Test {
     static bool PressKeys(const std::string& window, const std::string& keys) {
         return RunToEnd({"xdotool", "mousemove", "--window", window, "8", "8", "key", keys}) == 0;
     }
-
-  private:
-    fs::path scratch_;
 };
 
 TEST_F(ProgramWindowTest, Updater_SecondCopyNumbersItsTitleAndEscapeEndsEach) {

@@ -145,11 +145,11 @@ TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
             EXPECT_EQ(box->GetTitle(), "kt73b-updater-demo");          // the application's name
             EXPECT_EQ(box->GetMessageDialogStyle() & wxICON_MASK, 0);  // no icon
             EXPECT_EQ(box->GetParent(), nullptr);
+            EXPECT_EQ(driver_.Window(IDD_UPDATER_DIALOG), nullptr);
         });
         driver_.PressKeys("Return");
         EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.IsBoxOpen(); }, kGuiWait));
     });
-    EXPECT_EQ(backend_.FindWindow(IDD_UPDATER_DIALOG), nullptr);
 }
 
 TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {
