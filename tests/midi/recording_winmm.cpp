@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <deque>
-#include <map>
 #include <utility>
 
 namespace kt73b::testing {
@@ -12,43 +10,7 @@ namespace kt73b::testing {
 using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
-struct RecordingWinmm::State {
-    bool recording = true;
-    std::vector<WinmmCall> calls;
-    std::map<std::string, std::deque<MMRESULT>> fail_next;
-    std::vector<std::string> inputs{"USB Audio Device", "VELK KT Series"};
-    std::vector<std::string> outputs{"USB Audio Device", "VELK KT Series"};
-    DWORD_PTR in_callback = 0;
-    DWORD_PTR in_instance = 0;
-    std::deque<MIDIHDR*> in_queue;
-    bool out_at_once = true;
-    std::function<void(MIDIHDR*)> long_msg_hook;
-    MIDIHDR* out_in_flight = nullptr;
-    DWORD_PTR out_callback = 0;
-    DWORD_PTR out_instance = 0;
-    LPTIMECALLBACK timer_procedure = nullptr;
-    DWORD_PTR timer_user = 0;
-    UINT next_timer_id = 7;
-};
-
-RecordingWinmm::RecordingWinmm() : state_(new State) {}
-
-RecordingWinmm& RecordingWinmm::Instance() {
-    static auto* winmm = new RecordingWinmm;
-    return *winmm;
-}
-
-void RecordingWinmm::Reset() {
-    std::lock_guard lock(mutex_);
-    *state_ = State{};
-}
-
-std::vector<WinmmCall> RecordingWinmm::Calls() const {
-    std::lock_guard lock(mutex_);
-    return state_->calls;
-}
-
-std::vector<std::string> RecordingWinmm::CallNames() const {
+std::vector<std::string> RecordingWinmm::CallNames() {
     std::vector<std::string> names;
     for (const auto& call : Calls()) {
         names.push_back(call.name);
@@ -56,43 +18,16 @@ std::vector<std::string> RecordingWinmm::CallNames() const {
     return names;
 }
 
-void RecordingWinmm::ClearCalls() {
-    std::lock_guard lock(mutex_);
-    state_->calls.clear();
-}
-
-void RecordingWinmm::SetRecording(bool on) {
-    std::lock_guard lock(mutex_);
-    state_->recording = on;
-}
-
-void RecordingWinmm::FailNext(const std::string& name, MMRESULT result) {
-    std::lock_guard lock(mutex_);
-    state_->fail_next[name].push_back(result);
-}
-
-void RecordingWinmm::SetDeviceNames(std::vector<std::string> inputs,
-                                    std::vector<std::string> outputs) {
-    std::lock_guard lock(mutex_);
-    state_->inputs = std::move(inputs);
-    state_->outputs = std::move(outputs);
-}
-
-std::vector<MIDIHDR*> RecordingWinmm::QueuedInputBuffers() const {
-    std::lock_guard lock(mutex_);
-    return {state_->in_queue.begin(), state_->in_queue.end()};
-}
-
 bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
                                        bool done) {
     MIDIHDR* header = nullptr;
     {
-        std::lock_guard lock(mutex_);
-        if (state_->in_queue.empty()) {
+        auto state = Locked();
+        if (state->inQueue.empty()) {
             return false;
         }
-        header = state_->in_queue.front();
-        state_->in_queue.pop_front();
+        header = state->inQueue.front();
+        state->inQueue.pop_front();
     }
     const std::size_t count = std::min<std::size_t>(bytes.size(), header->dwBufferLength);
     if (count != 0) {
@@ -109,18 +44,13 @@ void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
     DWORD_PTR callback = 0;
     DWORD_PTR instance = 0;
     {
-        std::lock_guard lock(mutex_);
-        callback = state_->in_callback;
-        instance = state_->in_instance;
+        auto state = Locked();
+        callback = state->inCallback;
+        instance = state->inInstance;
     }
     if (callback != 0) {
         reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
     }
-}
-
-void RecordingWinmm::SetOutputCompletesAtOnce(bool at_once) {
-    std::lock_guard lock(mutex_);
-    state_->out_at_once = at_once;
 }
 
 bool RecordingWinmm::CompleteOutput() {
@@ -128,15 +58,15 @@ bool RecordingWinmm::CompleteOutput() {
     DWORD_PTR callback = 0;
     DWORD_PTR instance = 0;
     {
-        std::lock_guard lock(mutex_);
-        header = std::exchange(state_->out_in_flight, nullptr);
+        auto state = Locked();
+        header = std::exchange(state->outInFlight, nullptr);
         if (header == nullptr) {
             return false;
         }
         std::atomic_ref<DWORD> flags(header->dwFlags);
         flags.store((flags.load() & ~MHDR_INQUEUE) | MHDR_DONE, std::memory_order_release);
-        callback = state_->out_callback;
-        instance = state_->out_instance;
+        callback = state->outCallback;
+        instance = state->outInstance;
     }
     if (callback != 0) {
         reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
@@ -145,28 +75,13 @@ bool RecordingWinmm::CompleteOutput() {
     return true;
 }
 
-void RecordingWinmm::SetLongMsgHook(std::function<void(MIDIHDR*)> hook) {
-    std::lock_guard lock(mutex_);
-    state_->long_msg_hook = std::move(hook);
-}
-
-LPTIMECALLBACK RecordingWinmm::TimerProcedure() const {
-    std::lock_guard lock(mutex_);
-    return state_->timer_procedure;
-}
-
-DWORD_PTR RecordingWinmm::TimerUser() const {
-    std::lock_guard lock(mutex_);
-    return state_->timer_user;
-}
-
-// Records the call; a planned failure, if any, is the call's whole effect (result non-zero).
-MMRESULT RecordingWinmm::Enter(const std::string& name, std::vector<std::uintptr_t> args) {
-    if (state_->recording) {
-        state_->calls.push_back(WinmmCall{name, std::move(args)});
+MMRESULT RecordingWinmm::Enter(State& state, const std::string& name,
+                               std::vector<std::uintptr_t> args) {
+    if (state.recording) {
+        state.calls.push_back(WinmmCall{name, std::move(args)});
     }
-    auto next = state_->fail_next.find(name);
-    if (next == state_->fail_next.end() || next->second.empty()) {
+    auto next = state.failNext.find(name);
+    if (next == state.failNext.end() || next->second.empty()) {
         return MMSYSERR_NOERROR;
     }
     const MMRESULT result = next->second.front();
@@ -189,10 +104,9 @@ std::uintptr_t U(const void* pointer) {
 // `then` play the driver's part.
 template <typename Then>
 MMRESULT Record(const char* name, std::vector<std::uintptr_t> args, Then then) {
-    auto& w = RecordingWinmm::Instance();
-    std::lock_guard lock(w.Mutex());
-    const MMRESULT result = w.Enter(name, std::move(args));
-    return result != MMSYSERR_NOERROR ? result : then(w.Locked());
+    auto state = RecordingWinmm::Instance().Locked();
+    const MMRESULT result = RecordingWinmm::Enter(*state, name, std::move(args));
+    return result != MMSYSERR_NOERROR ? result : then(*state);
 }
 
 MMRESULT Record(const char* name, std::vector<std::uintptr_t> args) {
@@ -252,18 +166,18 @@ MMRESULT midiInOpen(LPHMIDIIN handle, UINT id, DWORD_PTR callback, DWORD_PTR ins
                     DWORD flags) {
     return Record("midiInOpen", {id, callback, instance, flags}, [&](State& s) {
         *handle = reinterpret_cast<HMIDIIN>(0x1000);
-        s.in_callback = callback;
-        s.in_instance = instance;
+        s.inCallback = callback;
+        s.inInstance = instance;
         return MMSYSERR_NOERROR;
     });
 }
 
 MMRESULT midiInClose(HMIDIIN handle) {
     return Record("midiInClose", {U(handle)}, [](State& s) {
-        if (!s.in_queue.empty()) {
+        if (!s.inQueue.empty()) {
             return MIDIERR_STILLPLAYING;
         }
-        s.in_callback = 0;
+        s.inCallback = 0;
         return MMSYSERR_NOERROR;
     });
 }
@@ -285,7 +199,7 @@ MMRESULT midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size) {
         }
         header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
         header->dwBytesRecorded = 0;
-        s.in_queue.push_back(header);
+        s.inQueue.push_back(header);
         return MMSYSERR_NOERROR;
     });
 }
@@ -302,7 +216,7 @@ MMRESULT midiInStop(HMIDIIN handle) {
 MMRESULT midiInReset(HMIDIIN handle) {
     std::deque<MIDIHDR*> returned;
     const MMRESULT result = Record("midiInReset", {U(handle)}, [&](State& s) {
-        returned.swap(s.in_queue);
+        returned.swap(s.inQueue);
         return MMSYSERR_NOERROR;
     });
     for (MIDIHDR* header : returned) {
@@ -331,8 +245,8 @@ MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR i
                      DWORD flags) {
     return Record("midiOutOpen", {id, callback, instance, flags}, [&](State& s) {
         *handle = reinterpret_cast<HMIDIOUT>(0x2000);
-        s.out_callback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
-        s.out_instance = instance;
+        s.outCallback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
+        s.outInstance = instance;
         return MMSYSERR_NOERROR;
     });
 }
@@ -353,23 +267,23 @@ MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
 
 MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
     std::function<void(MIDIHDR*)> hook;
-    bool at_once = false;
+    bool atOnce = false;
     const MMRESULT result = Record("midiOutLongMsg", {U(handle), U(header), size}, [&](State& s) {
         if ((header->dwFlags & MHDR_PREPARED) == 0) {
             return MIDIERR_UNPREPARED;
         }
-        at_once = s.out_at_once;
+        atOnce = s.outAtOnce;
         std::atomic_ref<DWORD>(header->dwFlags)
-            .store((header->dwFlags & ~MHDR_DONE) | (at_once ? MHDR_DONE : MHDR_INQUEUE),
+            .store((header->dwFlags & ~MHDR_DONE) | (atOnce ? MHDR_DONE : MHDR_INQUEUE),
                    std::memory_order_release);
-        hook = s.long_msg_hook;
-        s.out_in_flight = header;
+        hook = s.longMsgHook;
+        s.outInFlight = header;
         return MMSYSERR_NOERROR;
     });
     if (result == MMSYSERR_NOERROR && hook) {
         hook(header);
     }
-    if (result == MMSYSERR_NOERROR && at_once) {
+    if (result == MMSYSERR_NOERROR && atOnce) {
         RecordingWinmm::Instance().CompleteOutput();
     }
     return result;
@@ -411,9 +325,9 @@ MMRESULT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK procedure, DWO
     Record("timeSetEvent",
            {delay, resolution, reinterpret_cast<std::uintptr_t>(procedure), user, flags},
            [&](State& s) {
-               s.timer_procedure = procedure;
-               s.timer_user = user;
-               id = s.next_timer_id++;
+               s.timerProcedure = procedure;
+               s.timerUser = user;
+               id = s.nextTimerId++;
                return MMSYSERR_NOERROR;
            });
     return id;
