@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/ui/wx/message_box.h"
-#include "program_run.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/support/child_process.h"
 
 namespace kt73b::testing {
 
@@ -17,7 +17,13 @@ constexpr auto kPollInterval = 20ms;
 // Where the pointer rests in a window: inside it, clear of its title and its controls' edges.
 constexpr int kPointerInset = 4;
 constexpr auto kRepaintTime = 500ms;
+constexpr auto kToolWait = 30s;
 }  // namespace
+
+std::optional<int> RunTool(const std::vector<std::string>& argv) {
+    auto tool = ChildProcess::Spawn(argv, /*quiet=*/true);
+    return tool != nullptr ? tool->WaitForExit(kToolWait) : std::nullopt;
+}
 
 void GuiDriver::Run(const std::function<void()>& modal, const std::function<void()>& script) {
     std::atomic<bool> scriptDone{false};  // set by the script's thread as its last act
@@ -85,20 +91,20 @@ void GuiDriver::PressKeys(const std::string& keys) {
     std::istringstream names(keys);
     for (std::string name; names >> name;)
         command.push_back(name);
-    EXPECT_EQ(RunToEnd(command), 0) << "xdotool could not press " << keys;
+    EXPECT_EQ(RunTool(command), 0) << "xdotool could not press " << keys;
 }
 
 void GuiDriver::RightClick() {
     const wxPoint spot = PointerSpotOnTop();
-    EXPECT_EQ(RunToEnd({"xdotool", "mousemove", std::to_string(spot.x), std::to_string(spot.y),
-                        "click", "3"}),
+    EXPECT_EQ(RunTool({"xdotool", "mousemove", std::to_string(spot.x), std::to_string(spot.y),
+                       "click", "3"}),
               0);
 }
 
 bool GuiDriver::SaveScreenshot(const std::string& path) {
     // GTK draws a change on one of its next frames: the picture waits for them, no check does.
     std::this_thread::sleep_for(kRepaintTime);
-    return RunToEnd({"import", "-window", "root", path}) == 0;
+    return RunTool({"import", "-window", "root", path}) == 0;
 }
 
 // After a failed step the script may leave a box or a dialog open: close them, innermost first,

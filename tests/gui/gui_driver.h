@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/wx/wx_backend.h"
 #include "platform/ui/wx/wx_dialog_window.h"
@@ -22,6 +24,10 @@ using namespace std::chrono_literals;
 // Bounds for waiting on real windows and threads; never a measure of speed.
 inline constexpr auto kGuiWait = 20s;
 inline constexpr auto kGuiUpdateWait = 180s;
+
+// Runs a tool (xdotool, import) to its end: its exit status, or nothing when it did not start
+// or end within the wait.
+std::optional<int> RunTool(const std::vector<std::string>& argv);
 
 class GuiDriver {
   public:

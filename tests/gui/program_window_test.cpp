@@ -1,7 +1,8 @@
 // The shipped dialog programs as a person starts them: their windows found on the X display,
 // keys pressed with xdotool, and their exit status once the window has closed.
 #include "gui_fixture.h"
-#include "program_run.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::testing {
 namespace {
@@ -14,33 +15,40 @@ class ProgramWindowTest : public GuiTest {
   protected:
     // The X window whose title matches `titlePattern`, waiting until it is mapped; "" if none.
     static std::string FindWindow(const std::string& titlePattern) {
-        return OutputOf({"timeout", std::to_string(kStartWait.count()), "xdotool", "search",
-                         "--sync", "--onlyvisible", "--name", titlePattern});
+        auto search = ChildProcess::Spawn(
+            {"xdotool", "search", "--sync", "--onlyvisible", "--name", titlePattern},
+            /*quiet=*/false);
+        return search != nullptr ? search->ReadLine(kStartWait) : "";
     }
     // Presses `keys` with the pointer in `window`: without a window manager, focus follows it.
     static bool PressKeys(const std::string& window, const std::string& keys) {
-        return RunToEnd({"xdotool", "mousemove", "--window", window, "8", "8", "key", keys}) == 0;
+        return RunTool({"xdotool", "mousemove", "--window", window, "8", "8", "key", keys}) == 0;
     }
+    // A program started with its output kept in the scratch folder, for a failed check to show.
+    std::unique_ptr<ChildProcess> Start(const std::string& program, const std::string& name) {
+        return ChildProcess::Start({program}, (scratch_ / name).string());
+    }
+    std::string Output(const std::string& name) { return ReadFile((scratch_ / name).string()); }
 };
 
 TEST_F(ProgramWindowTest, Updater_SecondCopyNumbersItsTitleAndEscapeEndsEach) {
-    auto first = ProgramRun::Start({KT73B_UPDATER_PROGRAM});
+    auto first = Start(KT73B_UPDATER_PROGRAM, "first.out");
     ASSERT_NE(first, nullptr);
     const std::string firstWindow = FindWindow(R"(^Velk KT-73B System v3\.00$)");
     ASSERT_FALSE(firstWindow.empty());
-    auto second = ProgramRun::Start({KT73B_UPDATER_PROGRAM});
+    auto second = Start(KT73B_UPDATER_PROGRAM, "second.out");
     ASSERT_NE(second, nullptr);
     const std::string secondWindow = FindWindow(R"(^Velk KT-73B System v3\.00 \(2\)$)");
     ASSERT_FALSE(secondWindow.empty());
 
     EXPECT_TRUE(PressKeys(secondWindow, "Escape"));
-    EXPECT_EQ(second->WaitForExit(kExitWait), 0);
+    EXPECT_EQ(second->WaitForExit(kExitWait), 0) << Output("second.out");
     EXPECT_TRUE(PressKeys(firstWindow, "Escape"));
-    EXPECT_EQ(first->WaitForExit(kExitWait), 0);
+    EXPECT_EQ(first->WaitForExit(kExitWait), 0) << Output("first.out");
 }
 
 TEST_F(ProgramWindowTest, Demo_EscapeDuringAnUpdateEndsTheProgramCleanly) {
-    auto demo = ProgramRun::Start({KT73B_UPDATER_DEMO_PROGRAM});
+    auto demo = Start(KT73B_UPDATER_DEMO_PROGRAM, "demo.out");
     ASSERT_NE(demo, nullptr);
     const std::string window = FindWindow(R"(^Velk KT-73B System v3\.00$)");
     ASSERT_FALSE(window.empty());
@@ -48,7 +56,7 @@ TEST_F(ProgramWindowTest, Demo_EscapeDuringAnUpdateEndsTheProgramCleanly) {
     EXPECT_TRUE(PressKeys(window, "Return"));
     EXPECT_FALSE(demo->WaitForExit(2s).has_value()) << "Return must not end the program";
     EXPECT_TRUE(PressKeys(window, "Escape"));
-    EXPECT_EQ(demo->WaitForExit(kExitWait), 0);
+    EXPECT_EQ(demo->WaitForExit(kExitWait), 0) << Output("demo.out");
 }
 
 }  // namespace
