@@ -4,10 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/log_messages.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b {
 namespace {
@@ -24,34 +24,25 @@ class AppendLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         previous_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("kt73b-log-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        fs::current_path(dir_.Path());
         g_fixedUtc = {2017, 2, 23, 6, 24, 50};
         SetLogClock(&FixedUtc);
     }
     void TearDown() override {
         SetLogClock(nullptr);
         fs::current_path(previous_);
-        fs::remove_all(dir_);
     }
-    static std::string ReadLog() {
-        std::ifstream in(kLogFileName, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string ReadLog() { return kt73b::testing::ReadFile(kLogFileName); }
 
+    kt73b::testing::TempDir dir_;
     fs::path previous_;
-    fs::path dir_;
 };
 
 TEST_F(AppendLogTest, NoFileNoLineAndNothingCreated) {
     for (int index = 0; index < 7; ++index)
         AppendLog(index);
     EXPECT_FALSE(fs::exists(kLogFileName));
-    EXPECT_TRUE(fs::is_empty(dir_));
+    EXPECT_TRUE(fs::is_empty(dir_.Path()));
 }
 
 // Each line goes behind what the file held, in Japan time, with CR LF whatever the platform.

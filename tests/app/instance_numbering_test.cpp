@@ -10,27 +10,20 @@
 #include <filesystem>
 #include <memory>
 
+#include "tests/support/temp_dir.h"
+
 namespace kt73b {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Every test gets its own lock folder, so copies running on this machine do not interfere.
+// Every test gets its own lock folder (mode 0700), so copies running on this machine do not
+// interfere.
 class InstanceNumbering : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("kt73b-instances-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-        fs::permissions(folder_, fs::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        fs::remove_all(folder_);
-    }
-    fs::path folder_;
+    void SetUp() override { setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1); }
+    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+    kt73b::testing::TempDir folder_;
 };
 
 TEST_F(InstanceNumbering, LowestFreeNumberWinsAndTheTwentyFirstIsRefused) {
@@ -76,8 +69,9 @@ TEST_F(InstanceNumbering, AKilledCopysNumberIsFreeAgain) {
 }
 
 TEST_F(InstanceNumbering, AFolderOthersMayWriteIsNotTrusted) {
-    fs::create_directories(folder_ / "kt73b-updater");
-    fs::permissions(folder_ / "kt73b-updater", fs::perms::all);
+    const fs::path shared = fs::path(folder_.Path()) / "kt73b-updater";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all);
     os::InstanceLock lock;
     EXPECT_EQ(ClaimInstanceNumber(lock), 0);
 }

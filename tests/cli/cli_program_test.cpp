@@ -9,14 +9,15 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/emulator/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
 namespace {
 
-using emu::testing::ChildProcess;
-using emu::testing::ReadFile;
-using emu::testing::TempDir;
+using kt73b::testing::ChildProcess;
+using kt73b::testing::ReadFile;
+using kt73b::testing::TempDir;
 using namespace std::chrono_literals;
 
 // Bounds for a program that answers at once; generous for a loaded 2-core machine.

@@ -7,15 +7,16 @@
 #include <fstream>
 #include <thread>
 
-#include "tests/emulator/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
 namespace {
 
-using emu::testing::ChildProcess;
-using emu::testing::ReadFile;
-using emu::testing::TempDir;
+using kt73b::testing::ChildProcess;
+using kt73b::testing::ReadFile;
+using kt73b::testing::TempDir;
 using namespace std::chrono_literals;
 
 // A whole update is 1,902 write-data frames, each answered before the next goes out; the bound

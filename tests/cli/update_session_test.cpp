@@ -4,7 +4,6 @@
 #include "app/cli/update_session.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +20,7 @@
 #include "platform/ui/terminal/terminal_backend.h"
 #include "platform/winmm/device_catalog.h"
 #include "platform/winmm/loopback/loopback_provider.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
 namespace {
@@ -42,21 +42,12 @@ UpdateTimings ShortTimings() {
     return timings;
 }
 
-CivilTime FixedUtc() {
-    return {2017, 2, 23, 6, 24, 50};
-}
-
 class SessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_FALSE(scratch_.Path().empty());
         previousDirectory_ = fs::current_path();
-        scratch_ = fs::temp_directory_path() /
-                   ("kt73b-cli-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        fs::current_path(scratch_);
-        SetLogClock(&FixedUtc);
+        fs::current_path(scratch_.Path());  // where the dialog looks for its log
         SetModelByte(0x57);
         SetHostIdentityFamily(0);
         winmm::SetProvidersForTesting({&winmm::LoopbackProvider::Instance()});
@@ -64,9 +55,7 @@ class SessionTest : public ::testing::Test {
     void TearDown() override {
         device_.reset();
         winmm::SetProvidersForTesting(winmm::DefaultProviders());
-        SetLogClock(nullptr);
         fs::current_path(previousDirectory_);
-        fs::remove_all(scratch_);
     }
 
     void StartDevice(std::string_view faults = "", const std::string& name = "VELK KT Series") {
@@ -104,18 +93,15 @@ class SessionTest : public ::testing::Test {
         return count;
     }
 
-    std::string LogFile() const {
-        std::ifstream in(kLogFileName, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string LogFile() const { return kt73b::testing::ReadFile(kLogFileName); }
 
     std::unique_ptr<emu::LoopbackEmulator> device_;
     std::string out_;
     std::string err_;
 
   private:
+    kt73b::testing::TempDir scratch_;
     fs::path previousDirectory_;
-    fs::path scratch_;
 };
 
 TEST_F(SessionTest, ACompletedUpdateExitsWithZeroAndShowsEachStep) {
