@@ -21,18 +21,6 @@ bool IsVisibleDialog(HWND window) {
     return IsWindowVisible(window) && ClassOf(window) == "#32770";
 }
 
-std::vector<HWND> ChildrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM found) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
 }  // namespace
 
 bool CanCreateWindows() {
@@ -109,7 +97,8 @@ bool IsEnabled(HWND dialog, int id) {
 }
 
 std::string MessageBoxText(HWND box) {
-    for (HWND child : ChildrenOf(box)) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
         const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
         if (ClassOf(child) == "Static" && kind != kIconStatic) {
             if (std::string text = TextOf(child); !text.empty())
@@ -120,7 +109,8 @@ std::string MessageBoxText(HWND box) {
 }
 
 HICON MessageBoxIcon(HWND box) {
-    for (HWND child : ChildrenOf(box)) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
         const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
         DWORD_PTR icon = 0;
         if (kind == kIconStatic && IsWindowVisible(child) &&
