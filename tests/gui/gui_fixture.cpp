@@ -1,6 +1,5 @@
 #include "gui_fixture.h"
 
-#include <unistd.h>
 #include <wx/choice.h>
 
 #include <cstdlib>
@@ -33,16 +32,11 @@ UpdateTimings GuiTimings() {
 void GuiTest::SetUp() {
     if (!GuiUnavailableReason().empty())
         GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ =
-        fs::temp_directory_path() / ("kt73b-gui-" + std::to_string(getpid()) + "-" + test->name());
-    fs::remove_all(scratch_);
-    fs::create_directories(scratch_);
-    fs::permissions(scratch_, fs::perms::owner_all);
+    ASSERT_FALSE(scratch_.Path().empty());
     previousDirectory_ = fs::current_path();
-    fs::current_path(scratch_);
+    fs::current_path(scratch_.Path());
     // The instance locks live here, apart from any other copy of the updater on this machine.
-    setenv("XDG_RUNTIME_DIR", scratch_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", scratch_.Path().c_str(), 1);
     SetModelByte(0x57);
     SetHostIdentityFamily(0);
     ui::SetBackend(&backend_);
@@ -53,8 +47,8 @@ void GuiTest::TearDown() {
         return;
     ui::SetBackend(nullptr);
     device_.reset();
-    fs::current_path(previousDirectory_);
-    fs::remove_all(scratch_);
+    if (!previousDirectory_.empty())
+        fs::current_path(previousDirectory_);
 }
 
 void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {
@@ -100,10 +94,6 @@ std::string GuiTest::SelectedItem(int listId) {
             window != nullptr ? dynamic_cast<wxChoice*>(window->ControlWindow(listId)) : nullptr;
         return list != nullptr ? std::string(list->GetStringSelection().utf8_str()) : "";
     });
-}
-
-bool GuiTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
-    return driver_.WaitFor([&] { return Text(IDC_STATUS_LINE) == text; }, timeout);
 }
 
 std::uint32_t GuiTest::Requests(emu::RequestKind kind) {

@@ -12,6 +12,7 @@
 
 #include "emulator/loopback/loopback_emulator.h"
 #include "gui_driver.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::testing {
 
@@ -32,7 +33,6 @@ class GuiTest : public ::testing::Test {
     std::string Text(int id);
     bool Enabled(int id);
     std::string SelectedItem(int listId);
-    bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kGuiWait);
     std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
     std::uint32_t Finishes() { return Requests(emu::RequestKind::kFinish); }
     std::string FlashVersusImages();
@@ -40,7 +40,7 @@ class GuiTest : public ::testing::Test {
     ui::WxBackend backend_;
     GuiDriver driver_{backend_};
     std::unique_ptr<emu::LoopbackEmulator> device_;
-    std::filesystem::path scratch_;
+    const TempDir scratch_;  // the current folder during the test, and the instance locks'
 
   private:
     std::filesystem::path previousDirectory_;

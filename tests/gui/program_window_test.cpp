@@ -26,9 +26,9 @@ class ProgramWindowTest : public GuiTest {
     }
     // A program started with its output kept in the scratch folder, for a failed check to show.
     std::unique_ptr<ChildProcess> Start(const std::string& program, const std::string& name) {
-        return ChildProcess::Start({program}, (scratch_ / name).string());
+        return ChildProcess::Start({program}, scratch_.Path() + "/" + name);
     }
-    std::string Output(const std::string& name) { return ReadFile((scratch_ / name).string()); }
+    std::string Output(const std::string& name) { return ReadFile(scratch_.Path() + "/" + name); }
 };
 
 TEST_F(ProgramWindowTest, Updater_SecondCopyNumbersItsTitleAndEscapeEndsEach) {

@@ -29,7 +29,8 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
         ASSERT_TRUE(
             driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }, kGuiWait));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(WaitForStatus("Version update completed.", kGuiUpdateWait))
+        ASSERT_TRUE(driver_.WaitFor(
+            [&] { return Text(IDC_STATUS_LINE) == "Version update completed."; }, kGuiUpdateWait))
             << Text(IDC_STATUS_LINE);
         ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }, kGuiWait));
         EXPECT_FALSE(Enabled(ui::kIdOk));
