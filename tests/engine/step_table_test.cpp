@@ -39,6 +39,11 @@ TEST(StepTable, ErasesEachRegionBeforeWritingItsImageOnceAndCoversTheFlash) {
     }
     EXPECT_EQ(next, kFlashBytes);
     EXPECT_TRUE(LookupImage(0).empty());
+    // The images differ, so an image written to the wrong region shows in the flash.
+    const auto low = LookupImage(kImageLow);
+    const auto middle = LookupImage(kImageMiddle);
+    ASSERT_LE(low.size(), middle.size());
+    EXPECT_FALSE(std::equal(low.begin(), low.end(), middle.begin()));
 }
 
 }  // namespace

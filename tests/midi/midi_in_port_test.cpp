@@ -184,6 +184,7 @@ TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedA
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x01}, MIM_LONGERROR));
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x02, 0xF7}, MIM_LONGDATA, false));
     winmm_.CallInputCallback(MIM_DATA, 0x00407F90);
+    winmm_.CallInputCallback(MIM_OPEN, 0);
     EXPECT_EQ(port_->Front(), nullptr);
     EXPECT_TRUE(watcher.fronts_.empty());
 
