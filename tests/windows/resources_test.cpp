@@ -6,10 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <span>
 #include <string>
 
@@ -24,110 +22,44 @@ namespace {
 
 const char* const kBinType = "BIN";
 
-// Extended dialog templates, read as the system lays them out; every read is bounded by the
-// resource's size.
-
-// A name or an id, as templates store their class and text fields.
-struct NameOrOrdinal {
-    std::string name;
-    int ordinal = -1;  // >= 0 when the field holds a number
-};
-
-struct ControlResource {
-    std::uint32_t style;
-    int x, y, width, height;
-    std::int32_t id;
-    NameOrOrdinal className;
-    NameOrOrdinal text;
-};
-
-struct DialogResource {
-    std::uint32_t extendedStyle, style;
-    int x, y, width, height;
-    std::string caption;
-    int fontPoints = 0;
-    std::string fontName;
-    std::vector<ControlResource> controls;
-};
-
-// Reads little-endian fields from a resource; once a read would pass the end, every later read
-// fails and the reader reports it.
-class Reader {
+// Reads an extended dialog template field by field, little-endian; a read past the end throws,
+// which fails the test.
+class TemplateCursor {
   public:
-    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit TemplateCursor(std::span<const std::uint8_t> bytes)
+        : bytes_(bytes.begin(), bytes.end()) {}
 
-    bool ok() const { return ok_; }
-
-    template <class T>
-    T Read() {
-        T value{};
-        if (Take(sizeof value))
-            std::memcpy(&value, bytes_.data() + offset_ - sizeof value, sizeof value);
+    unsigned U16() {
+        const unsigned value = bytes_.at(at_) | bytes_.at(at_ + 1) << 8;
+        at_ += 2;
         return value;
     }
-
+    std::uint32_t U32() {
+        const std::uint32_t low = U16();
+        return low | static_cast<std::uint32_t>(U16()) << 16;
+    }
+    int Coordinate() { return static_cast<std::int16_t>(U16()); }
     // The shared texts are ASCII; anything else reads as '?', so that it cannot compare equal.
-    std::string ReadWideString() {
+    std::string Text() {
         std::string text;
-        for (char16_t c = Read<char16_t>(); ok_ && c != 0; c = Read<char16_t>())
+        for (unsigned c = U16(); c != 0; c = U16())
             text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
         return text;
     }
-
-    NameOrOrdinal ReadNameOrOrdinal() {
-        NameOrOrdinal field;
-        if (Peek16() == 0xFFFF) {
-            Read<std::uint16_t>();
-            field.ordinal = Read<std::uint16_t>();
-        } else {
-            field.name = ReadWideString();
-        }
-        return field;
+    // A class or text field: a name, or 0xFFFF and a number ("#number" here).
+    std::string NameOrNumber() {
+        if (bytes_.at(at_) != 0xFF || bytes_.at(at_ + 1) != 0xFF)
+            return Text();
+        U16();
+        return "#" + std::to_string(U16());
     }
-
-    void AlignTo(std::size_t boundary) { Take((boundary - offset_ % boundary) % boundary); }
-
-    void Skip(std::size_t count) { Take(count); }
+    void Skip(std::size_t count) { at_ += count; }
+    void AlignToFour() { at_ = (at_ + 3) & ~std::size_t{3}; }
 
   private:
-    bool Take(std::size_t count) {
-        if (!ok_ || count > bytes_.size() - offset_) {
-            ok_ = false;
-            return false;
-        }
-        offset_ += count;
-        return true;
-    }
-
-    std::uint16_t Peek16() const {
-        if (!ok_ || bytes_.size() - offset_ < 2)
-            return 0;
-        return static_cast<std::uint16_t>(bytes_[offset_] | bytes_[offset_ + 1] << 8);
-    }
-
-    std::span<const std::uint8_t> bytes_;
-    std::size_t offset_ = 0;
-    bool ok_ = true;
+    std::vector<std::uint8_t> bytes_;
+    std::size_t at_ = 0;
 };
-
-ControlResource ReadControl(Reader& in) {
-    in.AlignTo(4);
-    ControlResource control{};
-    in.Skip(8);  // help id, extended style
-    control.style = in.Read<std::uint32_t>();
-    control.x = in.Read<std::int16_t>();
-    control.y = in.Read<std::int16_t>();
-    control.width = in.Read<std::int16_t>();
-    control.height = in.Read<std::int16_t>();
-    control.id = in.Read<std::int32_t>();
-    control.className = in.ReadNameOrOrdinal();
-    control.text = in.ReadNameOrOrdinal();
-    in.Skip(in.Read<std::uint16_t>());  // creation data
-    return control;
-}
-
-constexpr DWORD kSetFont = 0x40;  // DS_SETFONT: the template carries a font
-constexpr std::uint16_t kExtendedSignature = 0xFFFF;
 
 // The bytes of resource `name` of `type`, found as the program finds it; empty when there is none.
 std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name) {
@@ -139,42 +71,14 @@ std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR 
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
 }
 
-std::optional<DialogResource> ReadDialog(std::span<const std::uint8_t> bytes) {
-    Reader in(bytes);
-    DialogResource dialog{};
-    const auto version = in.Read<std::uint16_t>();
-    if (version != 1 || in.Read<std::uint16_t>() != kExtendedSignature)
-        return std::nullopt;
-    in.Skip(4);  // help id
-    dialog.extendedStyle = in.Read<std::uint32_t>();
-    dialog.style = in.Read<std::uint32_t>();
-    const auto controlCount = in.Read<std::uint16_t>();
-    dialog.x = in.Read<std::int16_t>();
-    dialog.y = in.Read<std::int16_t>();
-    dialog.width = in.Read<std::int16_t>();
-    dialog.height = in.Read<std::int16_t>();
-    in.ReadNameOrOrdinal();  // menu
-    in.ReadNameOrOrdinal();  // window class
-    dialog.caption = in.ReadWideString();
-    if ((dialog.style & kSetFont) != 0) {
-        dialog.fontPoints = in.Read<std::uint16_t>();
-        in.Skip(4);  // weight, italic, character set
-        dialog.fontName = in.ReadWideString();
-    }
-    for (int i = 0; i < controlCount && in.ok(); ++i)
-        dialog.controls.push_back(ReadControl(in));
-    if (!in.ok())
-        return std::nullopt;
-    return dialog;
-}
-
 // Window class names are not case-sensitive; predefined classes may be stored as ordinals.
-std::string ClassNameOf(const NameOrOrdinal& field) {
+std::string ClassNameOf(std::string name) {
     static constexpr const char* kPredefined[] = {"BUTTON",  "EDIT",      "STATIC",
                                                   "LISTBOX", "SCROLLBAR", "COMBOBOX"};
-    std::string name = field.name;
-    if (field.ordinal >= 0x80 && field.ordinal <= 0x85)
-        name = kPredefined[field.ordinal - 0x80];
+    for (int ordinal = 0x80; ordinal <= 0x85; ++ordinal) {
+        if (name == "#" + std::to_string(ordinal))
+            name = kPredefined[ordinal - 0x80];
+    }
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return name;
@@ -208,33 +112,41 @@ class UpdaterExeResources : public ::testing::Test {
 TEST_F(UpdaterExeResources, DialogTemplates_AreTheSharedLayouts) {
     for (int id : {IDD_UPDATER_DIALOG, IDD_ABOUTBOX}) {
         SCOPED_TRACE("dialog " + std::to_string(id));
-        const auto actual = ReadDialog(Bytes(RT_DIALOG, id));
-        ASSERT_TRUE(actual.has_value());
-        const res::DialogTemplate& expected = *res::FindDialogTemplate(id);
-        EXPECT_EQ(actual->style, expected.style);
-        EXPECT_EQ(actual->extendedStyle, expected.extendedStyle);
-        EXPECT_EQ(actual->x, expected.x);
-        EXPECT_EQ(actual->y, expected.y);
-        EXPECT_EQ(actual->width, expected.width);
-        EXPECT_EQ(actual->height, expected.height);
-        EXPECT_EQ(actual->caption, expected.caption);
-        EXPECT_EQ(actual->fontName, expected.fontName);
-        EXPECT_EQ(actual->fontPoints, expected.fontPoints);
-        ASSERT_EQ(actual->controls.size(), expected.controls.size());
-        for (std::size_t i = 0; i < expected.controls.size(); ++i) {
-            SCOPED_TRACE("control " + std::to_string(i + 1));
-            const ControlResource& control = actual->controls[i];
-            const res::ControlTemplate& want = expected.controls[i];
-            EXPECT_EQ(control.id, want.id);
-            EXPECT_EQ(ClassNameOf(control.className), ClassNameOf({std::string(want.className)}));
-            EXPECT_EQ(control.style, want.style);
-            EXPECT_EQ(control.x, want.x);
-            EXPECT_EQ(control.y, want.y);
-            EXPECT_EQ(control.width, want.width);
-            EXPECT_EQ(control.height, want.height);
+        const res::DialogTemplate& want = *res::FindDialogTemplate(id);
+        TemplateCursor in(Bytes(RT_DIALOG, id));
+        ASSERT_EQ(in.U32(), 0xFFFF0001u);  // version 1 of the extended layout
+        in.Skip(4);                        // help id
+        EXPECT_EQ(in.U32(), want.extendedStyle);
+        const std::uint32_t style = in.U32();
+        EXPECT_EQ(style, want.style);
+        ASSERT_EQ(in.U16(), want.controls.size());
+        EXPECT_EQ(in.Coordinate(), want.x);
+        EXPECT_EQ(in.Coordinate(), want.y);
+        EXPECT_EQ(in.Coordinate(), want.width);
+        EXPECT_EQ(in.Coordinate(), want.height);
+        in.NameOrNumber();  // menu
+        in.NameOrNumber();  // window class
+        EXPECT_EQ(in.Text(), want.caption);
+        if ((style & DS_SETFONT) != 0) {
+            EXPECT_EQ(in.U16(), static_cast<unsigned>(want.fontPoints));
+            in.Skip(4);  // weight, italic, character set
+            EXPECT_EQ(in.Text(), want.fontName);
+        }
+        for (const res::ControlTemplate& control : want.controls) {
+            SCOPED_TRACE("control " + std::to_string(control.id));
+            in.AlignToFour();
+            in.Skip(8);  // help id, extended style
+            EXPECT_EQ(in.U32(), control.style);
+            EXPECT_EQ(in.Coordinate(), control.x);
+            EXPECT_EQ(in.Coordinate(), control.y);
+            EXPECT_EQ(in.Coordinate(), control.width);
+            EXPECT_EQ(in.Coordinate(), control.height);
+            EXPECT_EQ(static_cast<std::int32_t>(in.U32()), control.id);
+            EXPECT_EQ(ClassNameOf(in.NameOrNumber()), ClassNameOf(std::string(control.className)));
             // An icon static names its icon by number, every other control carries its text.
-            EXPECT_EQ(control.text.ordinal, want.iconId != 0 ? want.iconId : -1);
-            EXPECT_EQ(control.text.name, want.text);
+            EXPECT_EQ(in.NameOrNumber(), control.iconId != 0 ? "#" + std::to_string(control.iconId)
+                                                             : std::string(control.text));
+            in.Skip(in.U16());  // creation data
         }
     }
 }
