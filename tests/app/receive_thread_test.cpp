@@ -16,33 +16,26 @@ using namespace std::chrono_literals;
 // A bound for waits on the other thread; never a measure of speed.
 constexpr auto kLongEnough = 10s;
 
-// A procedure that counts its runs and can be held inside a run until the test lets it go.
+// A procedure that counts its runs; each run stays inside until the test releases it.
 class Procedure {
   public:
     static void Run(void* self) { static_cast<Procedure*>(self)->OnRun(); }
 
-    void Hold() {
-        std::lock_guard lock(mutex_);
-        held_ = true;
-    }
     void Release() {
         std::lock_guard lock(mutex_);
         held_ = false;
         changed_.notify_all();
     }
-    bool WaitForRuns(int runs, bool inside = false) {
+    // Until `count` runs have begun and, with `inside`, one is under way; false past the bound.
+    bool WaitForRuns(int count, bool inside = false) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, kLongEnough,
-                                 [&] { return runs_ >= runs && (!inside || inside_); });
+                                 [&] { return runs_ >= count && (!inside || inside_); });
     }
-    int Runs() {
-        std::lock_guard lock(mutex_);
-        return runs_;
-    }
-    bool Inside() {
-        std::lock_guard lock(mutex_);
-        return inside_;
-    }
+
+    // Written by the receive thread under mutex_; atomic so the test may look without it.
+    std::atomic<int> runs_{0};
+    std::atomic<bool> inside_{false};
 
   private:
     void OnRun() {
@@ -56,9 +49,7 @@ class Procedure {
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    int runs_ = 0;
-    bool held_ = false;
-    bool inside_ = false;
+    bool held_ = true;
 };
 
 // A message queued while the receive side drains must not wait for the next tick, nor be seen
@@ -68,8 +59,7 @@ TEST(ReceiveThread, AWakeRunsTheProcedureAndWakesDuringARunFoldIntoOneMoreRun) {
     ReceiveThread thread;
     ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
     EXPECT_TRUE(thread.Running());
-    EXPECT_EQ(procedure.Runs(), 0);  // nothing runs before the first wake
-    procedure.Hold();
+    EXPECT_EQ(procedure.runs_.load(), 0);  // nothing runs before the first wake
     thread.OnInboundQueued();
     ASSERT_TRUE(procedure.WaitForRuns(1, true));
     for (int i = 0; i < 5; ++i) {
@@ -78,21 +68,20 @@ TEST(ReceiveThread, AWakeRunsTheProcedureAndWakesDuringARunFoldIntoOneMoreRun) {
     procedure.Release();
     ASSERT_TRUE(procedure.WaitForRuns(2));
     thread.Stop();
-    EXPECT_EQ(procedure.Runs(), 2);
+    EXPECT_EQ(procedure.runs_.load(), 2);
 }
 
 TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     Procedure procedure;
     ReceiveThread thread;
     ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
-    procedure.Hold();
     thread.Wake();
     ASSERT_TRUE(procedure.WaitForRuns(1, true));
     std::atomic<bool> stopped{false};
     std::atomic<bool> insideWhenStopped{true};
     std::thread stopper([&] {
         thread.Stop();
-        insideWhenStopped = procedure.Inside();
+        insideWhenStopped = procedure.inside_.load();
         stopped = true;
     });
     // Stop says the thread is ending before it waits for the run.
@@ -106,7 +95,7 @@ TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     EXPECT_FALSE(thread.Running());
     thread.Wake();
     thread.Stop();  // a second Stop finds nothing to stop
-    EXPECT_EQ(procedure.Runs(), 1);
+    EXPECT_EQ(procedure.runs_.load(), 1);
 }
 
 }  // namespace
