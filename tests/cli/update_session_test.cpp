@@ -20,6 +20,7 @@
 #include "platform/ui/terminal/terminal_backend.h"
 #include "platform/winmm/device_catalog.h"
 #include "platform/winmm/loopback/loopback_provider.h"
+#include "tests/emulator/virtual_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
@@ -59,12 +60,7 @@ class SessionTest : public ::testing::Test {
     }
 
     void StartDevice(std::string_view faults = "", const std::string& name = "VELK KT Series") {
-        emu::EmulatorSettings settings;
-        settings.link.bytesPerSecond = 0;
-        settings.link.latency = emu::Micros{0};
-        settings.device.commandTime = emu::Micros{0};
-        settings.device.eraseTimePerBlock = emu::Micros{0};
-        settings.device.writeTime = emu::Micros{0};
+        emu::EmulatorSettings settings = emu::testing::Instant();
         std::string error;
         ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
         device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
