@@ -122,17 +122,18 @@ TEST_F(DialogFramework, ManyThreadsCallingWhileTheWindowClosesAllReturn) {
                 dialog_.status.SetWindowText("busy");
         });
     }
-    ASSERT_TRUE(backend_.WaitUntil(
+    const bool calling = backend_.WaitUntil(
         [](const HeadlessBackend& b) {
             return b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(IDC_STATUS_LINE).text ==
                    "busy";
         },
-        kWait));
+        kWait);
     backend_.CloseWindow(IDD_UPDATER_DIALOG);
     dialogThread_.join();
     stop = true;
     for (auto& worker : workers)
         worker.join();
+    EXPECT_TRUE(calling);
     EXPECT_TRUE(dialog_.destroyed);
 }
 
