@@ -1,4 +1,5 @@
-// The soak's judgement of one run: what counts as keeping the update's promise and what not.
+// The soak's judgement of one run: a judge that lets a broken run pass would hide the very faults
+// the soak is for, so each rule is shown to reject what it must.
 #include "run_record.h"
 
 #include <gtest/gtest.h>
@@ -35,100 +36,88 @@ RunRecord Failed(const std::string& box, const std::string& step, Texts log) {
     return record;
 }
 
-TEST(RunRecord_Completed, KeepsThePromiseOnlyWithTheImagesInTheFlash) {
+TEST(RunRecord, CompletedKeepsThePromiseOnlyWithTheImagesAndAnAnsweredFinish) {
     EXPECT_TRUE(Violations(Completed()).empty());
     RunRecord differs = Completed();
     differs.flashDifference = "flash differs from image 129 at 0x000800";
     ASSERT_EQ(Violations(differs).size(), 1u);
     EXPECT_NE(Violations(differs)[0].find("0x000800"), std::string::npos);
-}
-
-TEST(RunRecord_Completed, AllowsTheLinesOfFailingAnswersThatWereSentAgain) {
-    RunRecord record = Completed();
-    record.logLines = {"(CRC)Transfer error occurred.", "(Flash Write)Transfer error occurred."};
-    record.crcErrorAnswers = 1;
-    record.flashErrorAnswers = 1;
-    EXPECT_TRUE(Violations(record).empty());
-    record.logLines.push_back("(Write)Time Out Error.");
-    EXPECT_EQ(Violations(record).size(), 1u);
-}
-
-TEST(RunRecord_Completed, IsWrongWithABoxOrWithoutAnAnswerToTheFinish) {
     RunRecord boxed = Completed();
     boxed.boxes = {"Transfer error occurred."};
     EXPECT_EQ(Violations(boxed).size(), 1u);
     RunRecord unfinished = Completed();
     unfinished.finishesAnswered = 0;
     EXPECT_EQ(Violations(unfinished).size(), 1u);
+    // Lines of failing answers whose chunk went out again are fine; a time-out line is not.
+    RunRecord retried = Completed();
+    retried.logLines = {"(CRC)Transfer error occurred.", "(Flash Write)Transfer error occurred."};
+    retried.crcErrorAnswers = 1;
+    retried.flashErrorAnswers = 1;
+    EXPECT_TRUE(Violations(retried).empty());
+    retried.logLines.push_back("(Write)Time Out Error.");
+    EXPECT_EQ(Violations(retried).size(), 1u);
 }
 
-TEST(RunRecord_Failed, EachMessageGoesWithItsStepAndItsLogLine) {
-    EXPECT_TRUE(Violations(Failed("Time out error(1)", "0/6", {"Midi out error."})).empty());
-    EXPECT_TRUE(
-        Violations(Failed("Illegal device connected.", "0/6", {"Illegal device connected."}))
-            .empty());
-    EXPECT_TRUE(Violations(Failed("Transfer error occurred.", "0/6", {})).empty());
-    EXPECT_TRUE(Violations(Failed("Time out error(3)", "4/6", {"(Erase)Time Out Error."})).empty());
-    EXPECT_TRUE(
-        Violations(Failed("Transfer error occurred.", "1/6", {"(Erase)Time Out Error."})).empty());
-    EXPECT_TRUE(Violations(Failed("Time out error(2)", "3/6",
-                                  {"(CRC)Transfer error occurred.", "(Write)Time Out Error."}))
-                    .empty());
-    EXPECT_TRUE(Violations(Failed("Transfer error occurred.", "5/6",
-                                  Texts(4, "(CRC)Transfer error occurred.")))
-                    .empty());
+struct FailureCase {
+    const char* box;
+    const char* step;
+    Texts log;
+    bool keepsThePromise;
+};
+
+TEST(RunRecord, FailedGoesWithItsStepAndItsLogLines) {
+    const FailureCase cases[] = {
+        {"Time out error(1)", "0/6", {"Midi out error."}, true},
+        {"Illegal device connected.", "0/6", {"Illegal device connected."}, true},
+        {"Transfer error occurred.", "0/6", {}, true},
+        {"Time out error(3)", "4/6", {"(Erase)Time Out Error."}, true},
+        {"Transfer error occurred.", "1/6", {"(Erase)Time Out Error."}, true},
+        {"Time out error(2)",
+         "3/6",
+         {"(CRC)Transfer error occurred.", "(Write)Time Out Error."},
+         true},
+        {"Transfer error occurred.", "5/6", Texts(4, "(CRC)Transfer error occurred."), true},
+        {"Transfer error occurred.", "6/6", {}, true},  // the last chunk's seventh failing answer
+        {"Time out error(2)", "3/6", {}, false},
+        {"Time out error(2)", "2/6", {"(Write)Time Out Error."}, false},
+        {"Transfer error occurred.", "2/6", {}, false},
+        {"Transfer error occurred.", "3/6", {"(Erase)Time Out Error."}, false},
+        {"Time out error(1)", "0/6", {"Midi out error.", "Illegal device connected."}, false},
+        {"Transfer error occurred.", "6/6", {"(Write)Time Out Error."}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " in " + c.step);
+        EXPECT_EQ(Violations(Failed(c.box, c.step, c.log)).empty(), c.keepsThePromise);
+    }
 }
 
-TEST(RunRecord_Failed, AMessageWithTheWrongLineOrInTheWrongStepBreaksThePromise) {
-    EXPECT_FALSE(Violations(Failed("Time out error(2)", "3/6", {})).empty());
-    EXPECT_FALSE(
-        Violations(Failed("Time out error(2)", "2/6", {"(Write)Time Out Error."})).empty());
-    EXPECT_FALSE(Violations(Failed("Transfer error occurred.", "2/6", {})).empty());
-    EXPECT_FALSE(
-        Violations(Failed("Transfer error occurred.", "3/6", {"(Erase)Time Out Error."})).empty());
-    EXPECT_FALSE(Violations(Failed("Time out error(1)", "0/6",
-                                   {"Midi out error.", "Illegal device connected."}))
-                     .empty());
-}
-
-TEST(RunRecord_Failed, TheFinishWaitIsTheLastStepOnceAFinishRequestWasSent) {
-    RunRecord finish = Failed("Transfer error occurred.", "6/6", {});
-    EXPECT_TRUE(Violations(finish).empty());  // the last chunk's seventh failing answer
-    finish.finishRequests = 1;
-    EXPECT_TRUE(Violations(finish).empty());  // the finish time-out
-    finish.logLines = {"(Write)Time Out Error."};
-    EXPECT_FALSE(Violations(finish).empty());
-}
-
-TEST(RunRecord_Failed, NeedsExactlyOneBoxAndTheControlsBack) {
+TEST(RunRecord, FailedNeedsOneBoxTheControlsBackAndAnAnswerForEachLine) {
     RunRecord two = Failed("Time out error(1)", "0/6", {"Midi out error."});
     two.boxes.push_back("Time out error(1)");
     EXPECT_FALSE(Violations(two).empty());
     RunRecord disabled = Failed("Time out error(1)", "0/6", {"Midi out error."});
     disabled.executeEnabled = false;
     EXPECT_FALSE(Violations(disabled).empty());
+    RunRecord uncaused = Failed("Transfer error occurred.", "3/6",
+                                Texts(7, "(Flash Write)Transfer error occurred."));
+    uncaused.flashErrorAnswers = 6;
+    EXPECT_EQ(Violations(uncaused).size(), 1u);
+    RunRecord finish = Failed("Transfer error occurred.", "6/6", {});
+    finish.finishRequests = 1;  // the finish wait timed out
+    EXPECT_TRUE(Violations(finish).empty());
 }
 
-TEST(RunRecord_AnyEnd, LogLinesNeedAnswersThatCauseThem) {
-    RunRecord record = Failed("Transfer error occurred.", "3/6",
-                              Texts(7, "(Flash Write)Transfer error occurred."));
-    record.flashErrorAnswers = 6;
-    EXPECT_EQ(Violations(record).size(), 1u);
-}
+TEST(RunRecord, NothingFollowsTheCloseAndOnlyTheUpdateModeWaitMayLast) {
+    RunRecord closed;
+    closed.end = RunEnd::kClosed;
+    closed.workerEndedAfterClose = true;
+    EXPECT_TRUE(Violations(closed).empty());
+    closed.logLinesAfterClose = 1;
+    EXPECT_EQ(Violations(closed).size(), 1u);
+    closed.logLinesAfterClose = 0;
+    closed.workerEndedAfterClose = false;
+    EXPECT_EQ(Violations(closed).size(), 1u);
 
-TEST(RunRecord_AnyEnd, NothingMayFollowTheClose) {
-    RunRecord record;
-    record.end = RunEnd::kClosed;
-    record.workerEndedAfterClose = true;
-    EXPECT_TRUE(Violations(record).empty());
-    record.logLinesAfterClose = 1;
-    EXPECT_EQ(Violations(record).size(), 1u);
-    record.logLinesAfterClose = 0;
-    record.workerEndedAfterClose = false;
-    EXPECT_EQ(Violations(record).size(), 1u);
-}
-
-TEST(RunRecord_Waiting, OnlyInTheUpdateModeWaitAndWithoutMessages) {
     RunRecord waiting;
     waiting.end = RunEnd::kWaitingForUpdateMode;
     waiting.statusLine = "Erasing Flash memory.";
