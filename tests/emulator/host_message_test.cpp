@@ -10,32 +10,8 @@ namespace {
 
 using testing::Bytes;
 
-TEST(HostMessage, EachKindWithItsFields) {
-    EXPECT_EQ(ParseHostMessage(testing::IdentityRequest()).kind, HostMessageKind::kIdentityRequest);
-    EXPECT_EQ(ParseHostMessage(testing::UpdateModeRequest()).kind,
-              HostMessageKind::kUpdateModeRequest);
-    EXPECT_EQ(ParseHostMessage(testing::FinishRequest(0x58)).model, 0x58);
-
-    const HostMessage erase = ParseHostMessage(testing::EraseRequest(0x0F0000, 0x2C7000));
-    EXPECT_EQ(erase.kind, HostMessageKind::kEraseRequest);
-    EXPECT_EQ(erase.problem, FrameProblem::kNone);
-    EXPECT_EQ(erase.address, 0x0F0000u);
-    EXPECT_EQ(erase.size, 0x2C7000u);
-
-    const HostMessage reply = ParseHostMessage(testing::HostReply(1));
-    EXPECT_EQ(reply.kind, HostMessageKind::kHostReply);
-    EXPECT_EQ(reply.value, 1);
-    const HostMessage identity = ParseHostMessage(Bytes{
-        0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, 0x57, 0x00, 0x00, 0x00, 0x31, 0x30, 0x30, 0x30, 0xF7});
-    EXPECT_EQ(identity.kind, HostMessageKind::kHostIdentityReply);
-    EXPECT_EQ(identity.value, 0x57);
-
-    const HostMessage unknown = ParseHostMessage(Bytes{0xF0, 0x52, 0x00, 0x57, 0x07, 0xF7});
-    EXPECT_EQ(unknown.kind, HostMessageKind::kUnknownCommand);
-    EXPECT_TRUE(unknown.IsMakerFrame());
-    EXPECT_EQ(unknown.command, 0x07);
-}
-
+// The other kinds and their fields are read as the device model's tests need them; a write
+// frame's chunk of any length only here.
 TEST(HostMessage, WriteFramesOfEveryChunkLengthUnpack) {
     for (std::size_t length : {1u, 6u, 7u, 8u, 13u, 2048u, 16383u}) {
         SCOPED_TRACE(length);
