@@ -183,4 +183,14 @@ std::vector<OutboundMessage> Emulator::TakeDue() {
     return due;
 }
 
+EmulatorSettings InstantSettings() {
+    EmulatorSettings settings;
+    settings.link.bytesPerSecond = 0;
+    settings.link.latency = Micros{0};
+    settings.device.commandTime = Micros{0};
+    settings.device.eraseTimePerBlock = Micros{0};
+    settings.device.writeTime = Micros{0};
+    return settings;
+}
+
 }  // namespace kt73b::emu

@@ -26,6 +26,10 @@ struct EmulatorSettings {
     FaultScript faults;
 };
 
+// No link and no device time: a device that answers at once, for tests about what is answered
+// rather than when, and for measuring the host's own cost.
+EmulatorSettings InstantSettings();
+
 struct OutboundMessage {
     Micros due;  // when it reaches the host
     std::vector<std::uint8_t> bytes;

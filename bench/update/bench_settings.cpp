@@ -7,12 +7,8 @@ namespace kt73b::bench {
 using namespace std::chrono_literals;
 
 std::vector<DeviceSetting> DeviceSettings() {
-    DeviceSetting zero{"zero", "no link or device time: the updater's own cost", {}};
-    zero.emulator.link.bytesPerSecond = 0;
-    zero.emulator.link.latency = emu::Micros{0};
-    zero.emulator.device.commandTime = emu::Micros{0};
-    zero.emulator.device.eraseTimePerBlock = emu::Micros{0};
-    zero.emulator.device.writeTime = emu::Micros{0};
+    DeviceSetting zero{"zero", "no link or device time: the updater's own cost",
+                       emu::InstantSettings()};
 
     DeviceSetting fast{"fast", "USB-MIDI at 144,000 B/s, 1 ms latency; 4 ms per chunk", {}};
 

@@ -12,6 +12,7 @@
 #include "app/append_log.h"
 #include "app/model_byte.h"
 #include "app/updater_dialog.h"
+#include "emulator/emulator.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/image_check.h"
 #include "emulator/loopback/loopback_emulator.h"
@@ -20,7 +21,6 @@
 #include "platform/ui/terminal/terminal_backend.h"
 #include "platform/winmm/device_catalog.h"
 #include "platform/winmm/loopback/loopback_provider.h"
-#include "tests/emulator/virtual_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
@@ -60,7 +60,7 @@ class SessionTest : public ::testing::Test {
     }
 
     void StartDevice(std::string_view faults = "", const std::string& name = "VELK KT Series") {
-        emu::EmulatorSettings settings = emu::testing::Instant();
+        emu::EmulatorSettings settings = emu::InstantSettings();
         std::string error;
         ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
         device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);

@@ -22,7 +22,7 @@ class EmulatorFaults : public ::testing::Test {
     }
     FlashMemory& Flash() { return host_.Device().Device().Flash(); }
 
-    testing::VirtualHost host_{testing::Instant()};
+    testing::VirtualHost host_{InstantSettings()};
 };
 
 TEST_F(EmulatorFaults, IgnoreLosesTheRequestBeforeTheDevice) {
@@ -118,7 +118,7 @@ TEST_F(EmulatorFaults, SplitAndTruncateCutTheAnswer) {
 }
 
 TEST(EmulatorRequests, TheDevicesOwnRequestsAndTheHostsAnswers) {
-    testing::VirtualHost host(testing::Instant());
+    testing::VirtualHost host(InstantSettings());
     host.Device().SendIdentityRequest();
     host.Device().SendCommand(0x07);
     Answers sent;

@@ -46,7 +46,7 @@ TEST(EmulatorTiming, AnswerIsDueAfterLinkDeviceAndLinkAgainAndTheLogHoldsEachSte
 }
 
 TEST(EmulatorTiming, TheDeviceWorksThroughRequestsOneAtATime) {
-    EmulatorSettings settings = testing::Instant();
+    EmulatorSettings settings = InstantSettings();
     settings.device.eraseTimePerBlock = milliseconds(100);
     settings.device.commandTime = milliseconds(1);
     VirtualHost host(settings);

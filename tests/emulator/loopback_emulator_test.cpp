@@ -36,7 +36,7 @@ TEST(LoopbackEmulator, ListedUnderItsNameWhileItLives) {
     }
     EXPECT_FALSE(Listed("VELK KT Series"));
     {
-        LoopbackEmulator device(testing::Instant(), "KT Loopback Short-Lived");
+        LoopbackEmulator device(InstantSettings(), "KT Loopback Short-Lived");
         EXPECT_TRUE(Listed("KT Loopback Short-Lived"));
     }
     EXPECT_FALSE(Listed("KT Loopback Short-Lived"));

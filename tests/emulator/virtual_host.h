@@ -66,17 +66,6 @@ inline Bytes Chunk(std::size_t length = kWriteChunkBytes, std::uint8_t seed = 1)
     return chunk;
 }
 
-// Settings without link or device time, for tests about what is answered rather than when.
-inline EmulatorSettings Instant() {
-    EmulatorSettings settings;
-    settings.link.bytesPerSecond = 0;
-    settings.link.latency = Micros{0};
-    settings.device.commandTime = Micros{0};
-    settings.device.eraseTimePerBlock = Micros{0};
-    settings.device.writeTime = Micros{0};
-    return settings;
-}
-
 class VirtualHost {
   public:
     explicit VirtualHost(const EmulatorSettings& settings = {}) : emulator_(clock_, settings) {}

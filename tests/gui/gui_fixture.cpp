@@ -52,12 +52,8 @@ void GuiTest::TearDown() {
 }
 
 void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {
-    emu::EmulatorSettings settings;
+    emu::EmulatorSettings settings = emu::InstantSettings();
     settings.device.updateMode = updateMode;
-    settings.link.bytesPerSecond = 0;
-    settings.link.latency = emu::Micros{0};
-    settings.device.commandTime = emu::Micros{0};
-    settings.device.eraseTimePerBlock = emu::Micros{0};
     settings.device.writeTime = writeTime;
     device_ = std::make_unique<emu::LoopbackEmulator>(settings);
 }

@@ -37,12 +37,7 @@ void Win32DialogTest::TearDown() {
 }
 
 void Win32DialogTest::StartDevice(const std::string& faults) {
-    emu::EmulatorSettings settings;
-    settings.link.bytesPerSecond = 0;
-    settings.link.latency = emu::Micros{0};
-    settings.device.commandTime = emu::Micros{0};
-    settings.device.eraseTimePerBlock = emu::Micros{0};
-    settings.device.writeTime = emu::Micros{0};
+    emu::EmulatorSettings settings = emu::InstantSettings();
     std::string error;
     ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
     device_ = std::make_unique<emu::LoopbackEmulator>(settings);
