@@ -78,7 +78,7 @@ bool JackMidiClient::Connect(const std::string& source, const std::string& desti
 
 bool JackMidiClient::Send(std::span<const std::uint8_t> message) {
     // Hand-over: the ring's release store publishes the copy to the process callback.
-    return outgoing_.Push(message);
+    return outgoing_.Push(message.data(), message.size());
 }
 
 bool JackMidiClient::SendQueueEmpty() const {
@@ -93,7 +93,8 @@ bool JackMidiClient::Receive(std::vector<std::uint8_t>& message,
     }
     const auto length = incoming_.PeekLength();
     message.resize(length.value_or(0));
-    return incoming_.Pop(message);
+    incoming_.Pop(message.data());
+    return length.has_value();
 }
 
 int JackMidiClient::OnProcess(jack_nframes_t frames, void* self) {
@@ -116,7 +117,7 @@ void JackMidiClient::TakeIncoming(jack_nframes_t frames) {
             continue;
         }
         // Hand-over: the copy in the ring, then one release per message for the receiver.
-        if (incoming_.Push({event.buffer, event.size})) {
+        if (incoming_.Push(event.buffer, event.size)) {
             received_.release();
         } else {
             lostIncoming_.fetch_add(1, std::memory_order_relaxed);
@@ -131,7 +132,7 @@ void JackMidiClient::PutOutgoing(jack_nframes_t frames) {
     while (const auto length = outgoing_.PeekLength()) {
         const std::size_t largest = jack_midi_max_event_size(buffer);
         if (*length == 0 || (*length > largest && jack_midi_get_event_count(buffer) == 0)) {
-            outgoing_.Skip();  // can never go out, not even into an empty buffer
+            outgoing_.Drop();  // can never go out, not even into an empty buffer
             continue;
         }
         jack_midi_data_t* event =
@@ -139,7 +140,7 @@ void JackMidiClient::PutOutgoing(jack_nframes_t frames) {
         if (event == nullptr) {
             return;  // the rest goes out next cycle
         }
-        outgoing_.Pop({event, *length});
+        outgoing_.Pop(event);
     }
 }
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/jack/message_ring.h"
+#include "platform/os/message_ring.h"
 
 namespace kt73b::emu {
 
@@ -57,8 +57,8 @@ class JackMidiClient {
     jack_client_t* client_ = nullptr;
     jack_port_t* input_ = nullptr;
     jack_port_t* output_ = nullptr;
-    MessageRing incoming_{kRingBytes};  // process callback -> receiving thread
-    MessageRing outgoing_{kRingBytes};  // sending thread -> process callback
+    os::MessageRing incoming_{kRingBytes};  // process callback -> receiving thread
+    os::MessageRing outgoing_{kRingBytes};  // sending thread -> process callback
     // Released by the process callback once per message pushed to incoming_.
     std::counting_semaphore<> received_{0};
     // Written by the process callback, read by anyone; a counter, nothing is ordered by it.

@@ -1,10 +1,10 @@
-#include "platform/winmm/jack/message_ring.h"
+#include "platform/os/message_ring.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-namespace kt73b::winmm {
+namespace kt73b::os {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -53,4 +53,4 @@ TEST(MessageRing, OneProducerAndOneConsumerLoseAndMixNothingAcrossTheWrap) {
 }
 
 }  // namespace
-}  // namespace kt73b::winmm
+}  // namespace kt73b::os

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/os/message_ring.h"
 #include "platform/winmm/jack/jack_config.h"
-#include "platform/winmm/jack/message_ring.h"
 #include "platform/winmm/mmsystem_api.h"
 #include "platform/winmm/provider.h"
 
@@ -57,8 +57,8 @@ class JackClient {
     jack_port_t* outputPort_ = nullptr;
     std::string ownPrefix_;  // "<client name>:", set before activation
 
-    MessageRing inbound_;            // process thread pushes, reader thread pops
-    MessageRing outbound_;           // senders push (one at a time, under sendMutex_), process pops
+    os::MessageRing inbound_;        // process thread pushes, reader thread pops
+    os::MessageRing outbound_;       // senders push (one at a time, under sendMutex_), process pops
     sem_t inboundReady_;             // posted by the process thread: sem_post never blocks
     std::atomic<bool> alive_{true};  // cleared by the server's shutdown callback
     std::atomic<bool> stopping_{false};        // set by the destructor for the reader

@@ -1,6 +1,7 @@
-// A single-producer, single-consumer ring of whole messages (length-prefixed bytes) between the
-// JACK process thread and the layer's threads: no lock and no allocation after construction,
-// and atomics that ThreadSanitizer can see (jack_ringbuffer's barriers it cannot).
+// A single-producer, single-consumer ring of whole messages (length-prefixed bytes) between a
+// realtime thread, such as JACK's process callback, and an ordinary one: no lock and no
+// allocation after construction, and atomics that ThreadSanitizer can see (jack_ringbuffer's
+// barriers it cannot). The WinMM layer's JACK client and the emulator's both use it.
 #pragma once
 
 #include <atomic>
@@ -9,13 +10,13 @@
 #include <optional>
 #include <vector>
 
-namespace kt73b::winmm {
+namespace kt73b::os {
 
 class MessageRing {
   public:
-    // Room for `capacity_bytes` of messages and their 4-byte length prefixes (rounded up to a
+    // Room for `capacityBytes` of messages and their 4-byte length prefixes (rounded up to a
     // power of two).
-    explicit MessageRing(std::size_t capacity_bytes);
+    explicit MessageRing(std::size_t capacityBytes);
 
     // Producer: false, and nothing written, when the message does not fit now.
     bool Push(const std::uint8_t* bytes, std::size_t length);
@@ -44,4 +45,4 @@ class MessageRing {
     std::atomic<std::size_t> read_{0};
 };
 
-}  // namespace kt73b::winmm
+}  // namespace kt73b::os

@@ -1,26 +1,26 @@
-#include "platform/winmm/jack/message_ring.h"
+#include "platform/os/message_ring.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-namespace kt73b::winmm {
+namespace kt73b::os {
 
-MessageRing::MessageRing(std::size_t capacity_bytes)
-    : buffer_(std::bit_ceil(std::max<std::size_t>(capacity_bytes, 2 * kPrefixBytes))),
+MessageRing::MessageRing(std::size_t capacityBytes)
+    : buffer_(std::bit_ceil(std::max<std::size_t>(capacityBytes, 2 * kPrefixBytes))),
       mask_(buffer_.size() - 1) {}
 
 bool MessageRing::Push(const std::uint8_t* bytes, std::size_t length) {
     const std::size_t written = written_.load(std::memory_order_relaxed);
-    const std::size_t free_bytes =
+    const std::size_t freeBytes =
         buffer_.size() - (written - read_.load(std::memory_order_acquire));
-    if (length > MaxMessageBytes() || kPrefixBytes + length > free_bytes) {
+    if (length > MaxMessageBytes() || kPrefixBytes + length > freeBytes) {
         return false;
     }
     const auto prefix = static_cast<std::uint32_t>(length);
-    std::uint8_t prefix_bytes[kPrefixBytes];
-    std::memcpy(prefix_bytes, &prefix, kPrefixBytes);
-    CopyIn(written, prefix_bytes, kPrefixBytes);
+    std::uint8_t prefixBytes[kPrefixBytes];
+    std::memcpy(prefixBytes, &prefix, kPrefixBytes);
+    CopyIn(written, prefixBytes, kPrefixBytes);
     CopyIn(written + kPrefixBytes, bytes, length);
     written_.store(written + kPrefixBytes + length, std::memory_order_release);
     return true;
@@ -31,10 +31,10 @@ std::optional<std::size_t> MessageRing::PeekLength() const {
     if (written_.load(std::memory_order_acquire) == read) {
         return std::nullopt;
     }
-    std::uint8_t prefix_bytes[kPrefixBytes];
-    CopyOut(read, prefix_bytes, kPrefixBytes);
+    std::uint8_t prefixBytes[kPrefixBytes];
+    CopyOut(read, prefixBytes, kPrefixBytes);
     std::uint32_t prefix = 0;
-    std::memcpy(&prefix, prefix_bytes, kPrefixBytes);
+    std::memcpy(&prefix, prefixBytes, kPrefixBytes);
     return prefix;
 }
 
@@ -82,4 +82,4 @@ void MessageRing::CopyOut(std::size_t position, std::uint8_t* bytes, std::size_t
     }
 }
 
-}  // namespace kt73b::winmm
+}  // namespace kt73b::os
