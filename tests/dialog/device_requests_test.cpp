@@ -11,20 +11,7 @@ namespace {
 using emu::HostMessageKind;
 using emu::RequestKind;
 
-class DeviceRequests : public DialogTest {
-  protected:
-    std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count) {
-        std::vector<emu::HostAnswer> answers;
-        for (auto end = std::chrono::steady_clock::now() + kShortWait;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-            device_->WithEmulator(
-                [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
-            if (answers.size() >= count)
-                break;
-        }
-        return answers;
-    }
-};
+using DeviceRequests = DialogTest;
 
 TEST_F(DeviceRequests, IdentityRequestBeforeTheModelCheckIsAnsweredWithFamilyZero) {
     StartDevice("identity=ignore");

@@ -177,4 +177,16 @@ std::string DialogTest::FlashVersusImages() {
     return difference;
 }
 
+std::vector<emu::HostAnswer> DialogTest::WaitForHostAnswers(std::size_t count) {
+    std::vector<emu::HostAnswer> answers;
+    for (auto end = std::chrono::steady_clock::now() + kShortWait;
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
+        device_->WithEmulator(
+            [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
+        if (answers.size() >= count)
+            break;
+    }
+    return answers;
+}
+
 }  // namespace kt73b::testing

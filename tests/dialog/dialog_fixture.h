@@ -53,6 +53,8 @@ class DialogTest : public ::testing::Test {
     // The flash address of every write-data frame the device received, in order.
     std::vector<std::uint32_t> WriteAddresses();
     std::string FlashVersusImages();
+    // The answers the device has had to its own requests, once there are `count` of them.
+    std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count);
 
     ui::HeadlessBackend backend_;
     std::unique_ptr<emu::LoopbackEmulator> device_;

@@ -31,18 +31,6 @@ class ReceiveSide : public DialogTest {
         // Each answer came within its write's time-out: no chunk went out twice.
         EXPECT_EQ(RequestCount(RequestKind::kWrite), 1902u);
     }
-
-    std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count) {
-        std::vector<emu::HostAnswer> answers;
-        for (auto end = std::chrono::steady_clock::now() + kShortWait;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-            device_->WithEmulator(
-                [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
-            if (answers.size() >= count)
-                break;
-        }
-        return answers;
-    }
 };
 
 // No tick comes during the whole update, so every answer got to the worker by the wake-up.
