@@ -8,10 +8,10 @@
 #include <chrono>
 #include <thread>
 
+#include "bench/answering_device.h"
 #include "midi/midi_in_port.h"
 #include "midi/midi_out_port.h"
 #include "platform/winmm/loopback/loopback_registry.h"
-#include "tests/support/answering_device.h"
 #include "tests/support/jack_server.h"
 
 namespace kt73b {

@@ -1,6 +1,6 @@
-// The test peer: a JACK client named "VELK KT Series" with one MIDI input and one MIDI output
-// port, as the device appears on a JACK system. It answers every System Exclusive message with
-// the 7-byte answer of answering_device.h, which tells the sender what arrived. It prints
+// The benchmark's peer: a JACK client named "VELK KT Series" with one MIDI input and one MIDI
+// output port, as the device appears on a JACK system. It answers every System Exclusive message
+// with the 7-byte answer of answering_device.h, which tells the sender what arrived. It prints
 // "ready" once it is active, and ends on SIGTERM.
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "tests/support/answering_device.h"
+#include "bench/answering_device.h"
 
 namespace {
 

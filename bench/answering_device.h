@@ -1,4 +1,4 @@
-// A device for transport tests and benchmarks: it checks what the host sent and answers each
+// A device for the transport benchmark: it checks what the host sent and answers each
 // message with 7 bytes that carry the message's length and check value, so the host can tell
 // that the message arrived whole: F0 7D <length, 14 bits> <check, 14 bits> F7.
 #pragma once
