@@ -51,7 +51,7 @@ TEST_F(DeviceModelTest, EraseSetsExactlyTheRangeAndTakesItsTime) {
     EXPECT_EQ(result.busy, EraseDuration(device_.Settings(), 0x0B0000));
 }
 
-TEST_F(DeviceModelTest, EraseOutsideTheFlashIsStatus3AndTouchesNothing) {
+TEST_F(DeviceModelTest, RequestsOutsideTheFlashAreStatus3UpToTheLastByte) {
     const Bytes before = FlashBytes();
     const std::pair<std::uint32_t, std::uint32_t> ranges[] = {
         {0x3B0000, 0x8000}, {0x3B7000, 0x1000}, {0, 0}, {0xFFFFF000u, 0x2000}};  // the last wraps
@@ -62,39 +62,30 @@ TEST_F(DeviceModelTest, EraseOutsideTheFlashIsStatus3AndTouchesNothing) {
         EXPECT_NE(result.problem.find("outside the flash"), std::string::npos);
     }
     EXPECT_EQ(FlashBytes(), before);
-}
-
-TEST_F(DeviceModelTest, WriteOverErasedFlashStoresTheChunkInItsTime) {
-    EraseAll();
-    const Bytes chunk = testing::Chunk();
-    const DeviceResult result = Handle(testing::WriteFrame(0x0F0000, chunk));
-    EXPECT_EQ(result.answer, Answer(0));
-    EXPECT_EQ(result.busy, device_.Settings().writeTime);
-    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), device_.Flash().Bytes().begin() + 0x0F0000));
-}
-
-TEST_F(DeviceModelTest, WriteWithoutEraseIsStatus3) {
-    const Bytes before = FlashBytes();
-    const DeviceResult result = Handle(testing::WriteFrame(0x0F0000, testing::Chunk()));
-    EXPECT_EQ(result.answer, Answer(3));
-    EXPECT_NE(result.problem.find("not erased"), std::string::npos);
-    EXPECT_EQ(FlashBytes(), before);
-}
-
-// A chunk re-sent after a lost answer must not fail with 3 forever; other data still does.
-TEST_F(DeviceModelTest, ARewriteOfIdenticalDataIsAcceptedOtherDataIsNot) {
-    EraseAll();
-    const Bytes frame = testing::WriteFrame(0x1000, testing::Chunk());
-    EXPECT_EQ(Handle(frame).answer, Answer(0));
-    EXPECT_EQ(Handle(frame).answer, Answer(0));
-    EXPECT_EQ(Handle(testing::WriteFrame(0x1000, testing::Chunk(2048, 9))).answer, Answer(3));
-}
-
-TEST_F(DeviceModelTest, WriteOutsideTheFlashIsStatus3UpToTheLastByte) {
     EraseAll();
     EXPECT_EQ(Handle(testing::WriteFrame(0x3B6C00, testing::Chunk())).answer, Answer(3));
     EXPECT_EQ(Handle(testing::WriteFrame(0x3B7000, testing::Chunk(1))).answer, Answer(3));
     EXPECT_EQ(Handle(testing::WriteFrame(0x3B6FFF, testing::Chunk(1))).answer, Answer(0));
+}
+
+// Old firmware is not overwritten; a chunk re-sent after a lost answer must not fail with 3
+// forever, other data over it still does.
+TEST_F(DeviceModelTest, WritesGoOverErasedFlashOrIdenticalDataOnly) {
+    const Bytes before = FlashBytes();
+    const DeviceResult refused = Handle(testing::WriteFrame(0x0F0000, testing::Chunk()));
+    EXPECT_EQ(refused.answer, Answer(3));
+    EXPECT_NE(refused.problem.find("not erased"), std::string::npos);
+    EXPECT_EQ(FlashBytes(), before);
+
+    EraseAll();
+    const Bytes chunk = testing::Chunk();
+    const Bytes frame = testing::WriteFrame(0x0F0000, chunk);
+    const DeviceResult result = Handle(frame);
+    EXPECT_EQ(result.answer, Answer(0));
+    EXPECT_EQ(result.busy, device_.Settings().writeTime);
+    EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), device_.Flash().Bytes().begin() + 0x0F0000));
+    EXPECT_EQ(Handle(frame).answer, Answer(0));
+    EXPECT_EQ(Handle(testing::WriteFrame(0x0F0000, testing::Chunk(2048, 9))).answer, Answer(3));
 }
 
 TEST_F(DeviceModelTest, ADamagedFrameIsStatus8AndWritesNothing) {

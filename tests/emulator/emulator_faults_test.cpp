@@ -117,28 +117,5 @@ TEST_F(EmulatorFaults, SplitAndTruncateCutTheAnswer) {
     EXPECT_EQ(identity[1], (Bytes{0x00, 0x00}));
 }
 
-TEST(EmulatorRequests, TheDevicesOwnRequestsAndTheHostsAnswers) {
-    testing::VirtualHost host(InstantSettings());
-    host.Device().SendIdentityRequest();
-    host.Device().SendCommand(0x07);
-    Answers sent;
-    for (auto& message : host.Drain()) {
-        sent.push_back(message.bytes);
-    }
-    EXPECT_EQ(sent, (Answers{{0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7},
-                             {0xF0, 0x52, 0x00, 0x57, 0x07, 0xF7}}));
-    // what a host sends back: its identity reply, then a refusal of command 07
-    host.Send(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, 0x00, 0x00, 0x00, 0x00, 0x31, 0x30, 0x30,
-                    0x30, 0xF7});
-    host.Send(testing::HostReply(1));
-    EXPECT_TRUE(host.Drain().empty());
-    const auto& answers = host.Device().Device().HostAnswers();
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[0].kind, HostMessageKind::kHostIdentityReply);
-    EXPECT_EQ(answers[1].kind, HostMessageKind::kHostReply);
-    EXPECT_EQ(answers[1].value, 1);
-    EXPECT_TRUE(host.Device().ProtocolErrors().empty());
-}
-
 }  // namespace
 }  // namespace kt73b::emu

@@ -47,12 +47,6 @@ inline Bytes WriteFrame(std::uint32_t address, std::span<const std::uint8_t> chu
     return out;
 }
 
-inline Bytes HostReply(std::uint8_t result, std::uint8_t model = kInitialModelByte) {
-    Bytes out(kReplyFrameBytes);
-    BuildReplyFrame(out, model, result);
-    return out;
-}
-
 inline Bytes Answer(std::uint8_t status, std::uint8_t model = kInitialModelByte) {
     return {0xF0, 0x52, 0x00, model, 0x00, status, 0xF7};
 }
