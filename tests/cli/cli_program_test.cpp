@@ -1,5 +1,5 @@
-// kt73b-update as a program: what it says and exits with for a wrong command line, a port that
-// is not there, output nobody reads, and Ctrl-C. The rest of its behaviour is its session's
+// kt73b-update as a program: what it says and exits with for a wrong command line, for output
+// nobody reads, and for Ctrl-C. The rest of its behaviour is its session's
 // (update_session_test.cpp).
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -85,8 +85,6 @@ TEST_F(CliProgram, HelpAndListEndWithZeroAWrongCommandLineWithTheUsageStatus) {
         {{"--help"}, 0, "Exit status:\n"},
         {{"--list", "--emulate"}, 0, "  VELK KT Series  (default)\n"},
         {{"--in"}, 2, "Try 'kt73b-update --help'."},
-        {{"--port", "1"}, 2, "Try 'kt73b-update --help'."},
-        {{"now"}, 2, "Try 'kt73b-update --help'."},
         {{"--fault", "identity-timeout"}, 2, "Try 'kt73b-update --help'."},
     };
     for (const auto& c : cases) {
@@ -95,17 +93,6 @@ TEST_F(CliProgram, HelpAndListEndWithZeroAWrongCommandLineWithTheUsageStatus) {
         EXPECT_TRUE(Has(result.output, c.text)) << result.output;
         EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
     }
-}
-
-TEST_F(CliProgram, AnUnknownPortNameNamesTheDevicesAndStartsNothing) {
-    const Result result = Run({"--emulate", "--out", "No Such Port"});
-    EXPECT_EQ(result.status, 3) << result.output;
-    EXPECT_TRUE(Has(result.output,
-                    "no MIDI output is named \"No Such Port\". The MIDI outputs "
-                    "are:\n"))
-        << result.output;
-    EXPECT_TRUE(Has(result.output, "VELK KT Series\n")) << result.output;
-    EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
 }
 
 TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
