@@ -57,9 +57,5 @@ TEST(PortChoice, AFailureNamesThePortsAndTheOptionToChooseWith) {
               "there is no MIDI input at all.");
 }
 
-TEST(PortList, MarksTheDefault) {
-    EXPECT_EQ(ListPorts(std::vector<std::string>{"A", "B"}, 1), "  0  A\n  1  B  (default)\n");
-}
-
 }  // namespace
 }  // namespace kt73b::cli
