@@ -2,12 +2,36 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/winmm/fake_provider.h"
-
 namespace kt73b::winmm {
 namespace {
 
-std::vector<std::string> InputNames() {
+// A provider that only lists ports, put in place of the process's for one test.
+class ListedPorts final : public Provider {
+  public:
+    ListedPorts(std::initializer_list<PortDescriptor> ports) : ports_(ports) {}
+    std::vector<PortDescriptor> ListInputs() override { return ports_; }
+    std::vector<PortDescriptor> ListOutputs() override { return ports_; }
+    MMRESULT OpenInput(const std::string&, InputSink&, std::unique_ptr<InputConnection>*) override {
+        return MMSYSERR_NODRIVER;
+    }
+    MMRESULT OpenOutput(const std::string&, std::unique_ptr<OutputConnection>*) override {
+        return MMSYSERR_NODRIVER;
+    }
+
+    std::vector<PortDescriptor> ports_;
+};
+
+class DeviceCatalog : public ::testing::Test {
+  protected:
+    ~DeviceCatalog() override { SetProvidersForTesting(DefaultProviders()); }
+};
+
+TEST_F(DeviceCatalog, ListsProvidersInTheirOrderAndNumbersNamesAcrossThem) {
+    ListedPorts alsa{{"VELK KT Series", "20:0"}, {"Midi Through", "14:0"}};
+    ListedPorts jack{{"VELK KT Series", "VELK KT Series:out"}};
+    ListedPorts loopback{{"Emulated KT-73B", "1"}};
+    SetProvidersForTesting({&alsa, &jack, &loopback});
+
     std::vector<std::string> names;
     const UINT count = midiInGetNumDevs();
     for (UINT i = 0; i < count; ++i) {
@@ -15,29 +39,19 @@ std::vector<std::string> InputNames() {
         EXPECT_EQ(midiInGetDevCapsA(i, &caps, sizeof(caps)), MMSYSERR_NOERROR);
         names.emplace_back(caps.szPname);
     }
-    return names;
+    EXPECT_EQ(names, (std::vector<std::string>{"VELK KT Series", "Midi Through",
+                                               "VELK KT Series (2)", "Emulated KT-73B"}));
+    MIDIINCAPSA caps{};
+    EXPECT_EQ(midiInGetDevCapsA(0, &caps, sizeof(caps) - 1), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(midiInGetDevCapsA(0xFFFFFFFF, &caps, sizeof(caps)), MMSYSERR_BADDEVICEID);
 }
 
-TEST(DeviceCatalog, ListsProvidersInTheirOrderAndNumbersNamesAcrossThem) {
-    FakeProvider alsa;
-    FakeProvider jack;
-    FakeProvider loopback;
-    alsa.inputs = {{"VELK KT Series", "20:0"}, {"Midi Through", "14:0"}};
-    jack.inputs = {{"VELK KT Series", "VELK KT Series:out"}};
-    loopback.inputs = {{"Emulated KT-73B", "1"}};
-    ScopedProviders scoped({&alsa, &jack, &loopback});
-
-    EXPECT_EQ(InputNames(), (std::vector<std::string>{"VELK KT Series", "Midi Through",
-                                                      "VELK KT Series (2)", "Emulated KT-73B"}));
-}
-
-TEST(DeviceCatalog, IndicesKeepTheirDeviceUntilTheNextCount) {
-    FakeProvider provider;
-    provider.outputs = {{"First", "a"}};
-    ScopedProviders scoped({&provider});
+TEST_F(DeviceCatalog, IndicesKeepTheirDeviceUntilTheNextCount) {
+    ListedPorts provider{{"First", "a"}};
+    SetProvidersForTesting({&provider});
     ASSERT_EQ(midiOutGetNumDevs(), 1u);
 
-    provider.outputs = {{"New", "n"}, {"First", "a"}};
+    provider.ports_ = {{"New", "n"}, {"First", "a"}};
     MIDIOUTCAPSA caps{};
     ASSERT_EQ(midiOutGetDevCapsA(0, &caps, sizeof(caps)), MMSYSERR_NOERROR);
     EXPECT_STREQ(caps.szPname, "First");
@@ -46,17 +60,6 @@ TEST(DeviceCatalog, IndicesKeepTheirDeviceUntilTheNextCount) {
     ASSERT_EQ(midiOutGetNumDevs(), 2u);
     ASSERT_EQ(midiOutGetDevCapsA(0, &caps, sizeof(caps)), MMSYSERR_NOERROR);
     EXPECT_STREQ(caps.szPname, "New");
-}
-
-TEST(DeviceCatalog, CapabilitiesAreRefusedForATooSmallStructureOrAMissingDevice) {
-    FakeProvider provider;
-    provider.inputs = {{"One", "1"}};
-    ScopedProviders scoped({&provider});
-    ASSERT_EQ(midiInGetNumDevs(), 1u);
-    MIDIINCAPSA caps{};
-    EXPECT_EQ(midiInGetDevCapsA(0, &caps, sizeof(caps) - 1), MMSYSERR_INVALPARAM);
-    EXPECT_EQ(midiInGetDevCapsA(1, &caps, sizeof(caps)), MMSYSERR_BADDEVICEID);
-    EXPECT_EQ(midiInGetDevCapsA(0xFFFFFFFF, &caps, sizeof(caps)), MMSYSERR_BADDEVICEID);
 }
 
 }  // namespace

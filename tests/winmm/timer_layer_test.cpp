@@ -3,12 +3,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <thread>
 
-#include "midi/dxm_timer.h"
 #include "platform/winmm/mmsystem_api.h"
-#include "platform/winmm/periodic_timer.h"
 
 namespace kt73b::winmm {
 namespace {
@@ -89,32 +86,6 @@ TEST(TimerLayer, OnlyPeriodicTimersWithAProcedureAndBegunPeriodsAreTaken) {
     EXPECT_EQ(timeGetDevCaps(&caps, sizeof(caps) - 1), TIMERR_NOCANDO);
     EXPECT_EQ(timeEndPeriod(3), TIMERR_NOCANDO);
     EXPECT_EQ(timeBeginPeriod(0), TIMERR_NOCANDO);
-}
-
-class CountingTimer final : public CDxMTimer {
-  public:
-    ~CountingTimer() override { Stop(); }
-    void OnTick() override {
-        std::lock_guard lock(mutex);
-        ++ticks;
-        changed.notify_all();
-    }
-    std::mutex mutex;
-    std::condition_variable changed;
-    int ticks = 0;
-};
-
-TEST(TimerLayer, ADxMTimerTicksItsOnTickAndLeavesNoPeriodRaised) {
-    const int before = OutstandingTimePeriods();
-    {
-        CountingTimer timer;
-        ASSERT_NE(timer.Start(2), 0u);
-        EXPECT_EQ(OutstandingTimePeriods(), before + 1);
-        std::unique_lock lock(timer.mutex);
-        EXPECT_TRUE(timer.changed.wait_for(lock, std::chrono::seconds(5),
-                                           [&] { return timer.ticks >= 3; }));
-    }
-    EXPECT_EQ(OutstandingTimePeriods(), before);
 }
 
 }  // namespace

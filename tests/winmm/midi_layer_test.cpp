@@ -1,0 +1,278 @@
+// The layer's midiIn and midiOut as WinMM documents them, over an in-process loopback device.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+#include "platform/winmm/device_catalog.h"
+#include "platform/winmm/loopback/loopback_provider.h"
+#include "platform/winmm/mmsystem_api.h"
+
+namespace kt73b::winmm {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Event {
+    UINT message = 0;
+    DWORD_PTR param1 = 0;
+    const void* handle = nullptr;
+    DWORD flags = 0;  // of the header, when the callback saw it
+    Bytes recorded;
+    std::thread::id thread;
+};
+
+// What the callbacks saw, in order; the test waits for a count, bounded.
+class CallbackLog {
+  public:
+    static void CALLBACK InProc(HMIDIIN handle, UINT message, DWORD_PTR instance, DWORD_PTR param1,
+                                DWORD_PTR) {
+        reinterpret_cast<CallbackLog*>(instance)->Add(handle, message, param1);
+    }
+    static void CALLBACK OutProc(HMIDIOUT handle, UINT message, DWORD_PTR instance,
+                                 DWORD_PTR param1, DWORD_PTR) {
+        reinterpret_cast<CallbackLog*>(instance)->Add(handle, message, param1);
+    }
+
+    std::vector<Event> WaitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(5), [&] { return log_.size() >= count; });
+        return log_;
+    }
+
+  private:
+    void Add(const void* handle, UINT message, DWORD_PTR param1) {
+        Event event{message, param1, handle, 0, {}, std::this_thread::get_id()};
+        if (message == MIM_LONGDATA || message == MOM_DONE) {
+            const auto* header = reinterpret_cast<const MIDIHDR*>(param1);
+            event.flags = header->dwFlags;
+            const auto* data = reinterpret_cast<const std::uint8_t*>(header->lpData);
+            event.recorded.assign(data,
+                                  data + (message == MIM_LONGDATA ? header->dwBytesRecorded : 0));
+        }
+        std::lock_guard lock(mutex_);
+        log_.push_back(std::move(event));
+        changed_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Event> log_;
+};
+
+// The loopback device as the only device of the lists; it keeps what the host sends it.
+class MidiLayerTest : public ::testing::Test, public loopback::LoopbackDevice {
+  protected:
+    MidiLayerTest() {
+        SetProvidersForTesting({&LoopbackProvider::Instance()});
+        id_ = loopback::RegisterDevice("Device", this);
+    }
+    ~MidiLayerTest() override {
+        loopback::UnregisterDevice(id_);
+        SetProvidersForTesting(DefaultProviders());
+    }
+
+    void OnHostMessage(const std::uint8_t* bytes, std::size_t length) override {
+        sent_.emplace_back(bytes, bytes + length);  // on the sending thread: the test's
+    }
+    void Deliver(const Bytes& bytes) { loopback::DeliverToHost(id_, bytes.data(), bytes.size()); }
+
+    void OpenInput() {
+        ASSERT_EQ(midiInGetNumDevs(), 1u);
+        ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::InProc),
+                             reinterpret_cast<DWORD_PTR>(&log_), CALLBACK_FUNCTION),
+                  MMSYSERR_NOERROR);
+    }
+    void CloseInput() {
+        midiInReset(in_);
+        for (auto& header : headers_) {
+            midiInUnprepareHeader(in_, &header, sizeof(MIDIHDR));
+        }
+        EXPECT_EQ(midiInClose(in_), MMSYSERR_NOERROR);
+    }
+    MIDIHDR* Lend(std::size_t index, DWORD bytes = 64) {
+        buffers_[index].assign(bytes, 0);
+        headers_[index] = MIDIHDR{};
+        headers_[index].lpData = reinterpret_cast<LPSTR>(buffers_[index].data());
+        headers_[index].dwBufferLength = bytes;
+        EXPECT_EQ(midiInPrepareHeader(in_, &headers_[index], sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+        EXPECT_EQ(midiInAddBuffer(in_, &headers_[index], sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+        return &headers_[index];
+    }
+
+    int id_ = 0;
+    std::vector<Bytes> sent_;
+    CallbackLog log_;
+    HMIDIIN in_ = nullptr;
+    Bytes buffers_[2];
+    MIDIHDR headers_[2]{};
+};
+
+// The layer keeps a delivered message's storage for the next one: a short message after a long
+// one must come out with its own bytes alone.
+TEST_F(MidiLayerTest, In_LongThenShortMessageComeBackDoneWithTheirOwnBytesOnTheLayersThread) {
+    OpenInput();
+    MIDIHDR* first = Lend(0, 4096);
+    Lend(1, 4096);
+    ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
+    Bytes longMessage(2359, 0x33);
+    longMessage.front() = 0xF0;
+    longMessage.back() = 0xF7;
+    const Bytes shortMessage{0xF0, 0x52, 0x00, 0x57, 0x00, 0x00, 0xF7};
+    Deliver(longMessage);
+    ASSERT_EQ(log_.WaitFor(2).size(), 2u);
+    Deliver(shortMessage);
+
+    const auto log = log_.WaitFor(3);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].message, MIM_OPEN);
+    EXPECT_EQ(log[1].message, MIM_LONGDATA);
+    EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(first));
+    EXPECT_EQ(log[1].recorded, longMessage);
+    EXPECT_NE(log[1].flags & MHDR_DONE, 0u);
+    EXPECT_EQ(log[1].flags & MHDR_INQUEUE, 0u);
+    EXPECT_NE(log[1].thread, std::this_thread::get_id());
+    EXPECT_EQ(log[2].recorded, shortMessage);
+    CloseInput();
+}
+
+TEST_F(MidiLayerTest, In_NothingBeforeStartThenShortAsPackedMimDataAndLongAcrossTwoBuffers) {
+    OpenInput();
+    Lend(0, 8);
+    Lend(1, 8);
+    Deliver({0xF0, 0x01, 0xF7});
+    ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
+    Deliver({0x90, 0x7F, 0x40});
+    const Bytes message{0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0xF7};
+    Deliver(message);
+    const auto log = log_.WaitFor(4);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[1].message, MIM_DATA);
+    EXPECT_EQ(log[1].param1, 0x00407F90u);
+    EXPECT_EQ(log[2].recorded, Bytes(message.begin(), message.begin() + 8));
+    EXPECT_EQ(log[3].recorded, Bytes(message.begin() + 8, message.end()));
+    CloseInput();
+}
+
+TEST_F(MidiLayerTest, In_ResetReturnsTheQueuedBufferEmptyBeforeItReturns) {
+    OpenInput();
+    MIDIHDR* header = Lend(0);
+    ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiInReset(in_), MMSYSERR_NOERROR);
+    const auto log = log_.WaitFor(0);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].message, MIM_LONGDATA);
+    EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(header));
+    EXPECT_TRUE(log[1].recorded.empty());
+    EXPECT_NE(log[1].flags & MHDR_DONE, 0u);
+    CloseInput();
+}
+
+TEST_F(MidiLayerTest, In_BuffersHandlesAndDevicesFollowThePlatformsRules) {
+    OpenInput();
+    MIDIHDR loose{};
+    Bytes bytes(16);
+    loose.lpData = reinterpret_cast<LPSTR>(bytes.data());
+    loose.dwBufferLength = 16;
+    EXPECT_EQ(midiInAddBuffer(in_, &loose, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
+    EXPECT_EQ(midiInPrepareHeader(in_, &loose, sizeof(MIDIHDR) - 1), MMSYSERR_INVALPARAM);
+    MIDIHDR* queued = Lend(0);
+    EXPECT_EQ(midiInAddBuffer(in_, queued, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
+    EXPECT_EQ(midiInUnprepareHeader(in_, queued, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
+    EXPECT_EQ(midiInClose(in_), MIDIERR_STILLPLAYING);
+
+    HMIDIIN other = nullptr;
+    EXPECT_EQ(midiInOpen(&other, 1, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_EQ(midiInStart(reinterpret_cast<HMIDIIN>(0x5EED)), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiInClose(nullptr), MMSYSERR_INVALHANDLE);
+    CloseInput();
+}
+
+// Once closed, the device is free for the next input and nothing reaches the old callback.
+TEST_F(MidiLayerTest, In_CloseSendsMimCloseAndTheHandleIsThenStale) {
+    OpenInput();
+    ASSERT_EQ(midiInClose(in_), MMSYSERR_NOERROR);
+    const auto log = log_.WaitFor(2);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].message, MIM_CLOSE);
+    EXPECT_EQ(midiInClose(in_), MMSYSERR_INVALHANDLE);
+    CallbackLog next;
+    ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::InProc),
+                         reinterpret_cast<DWORD_PTR>(&next), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    Lend(0);
+    ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
+    Deliver({0xF0, 0x03, 0xF7});
+    EXPECT_EQ(next.WaitFor(2).at(1).recorded, (Bytes{0xF0, 0x03, 0xF7}));
+    EXPECT_EQ(log_.WaitFor(0).size(), 2u);
+    CloseInput();
+}
+
+TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIsNot) {
+    HMIDIOUT out = nullptr;
+    ASSERT_EQ(midiOutGetNumDevs(), 1u);
+    ASSERT_EQ(midiOutOpen(&out, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::OutProc),
+                          reinterpret_cast<DWORD_PTR>(&log_), CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    Bytes message{0xF0, 0x52, 0x00, 0x57, 0x01, 0xF7};
+    MIDIHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(message.data());
+    header.dwBufferLength = static_cast<DWORD>(message.size());
+    EXPECT_EQ(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
+    ASSERT_EQ(midiOutPrepareHeader(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(sent_, std::vector<Bytes>{message});
+    EXPECT_NE(header.dwFlags & MHDR_DONE, 0u);
+    EXPECT_EQ(header.dwFlags & MHDR_INQUEUE, 0u);
+    // Done before the call returned, and marked so before the callback heard of it.
+    auto log = log_.WaitFor(2);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].message, MOM_OPEN);
+    EXPECT_EQ(log[1].message, MOM_DONE);
+    EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(&header));
+    EXPECT_NE(log[1].flags & MHDR_DONE, 0u);
+    EXPECT_EQ(log[1].flags & MHDR_INQUEUE, 0u);
+
+    loopback::UnregisterDevice(id_);
+    EXPECT_NE(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags & MHDR_DONE, 0u);
+    ASSERT_EQ(midiOutUnprepareHeader(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(header.dwFlags & MHDR_PREPARED, 0u);
+    ASSERT_EQ(midiOutClose(out), MMSYSERR_NOERROR);
+    log = log_.WaitFor(3);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[2].message, MOM_CLOSE);
+    for (const auto& event : log) {
+        EXPECT_EQ(event.handle, out);
+    }
+    EXPECT_EQ(midiOutClose(out), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiOutReset(out), MMSYSERR_INVALHANDLE);
+}
+
+// Only a callback function is supported: anything else would be called as one.
+TEST_F(MidiLayerTest, Out_OtherCallbackKindsAndMissingDevicesAreRefused) {
+    constexpr DWORD kCallbackWindow = 0x00010000;
+    constexpr DWORD kCallbackEvent = 0x00050000;
+    HMIDIOUT handle = nullptr;
+    ASSERT_EQ(midiOutGetNumDevs(), 1u);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 0, 0, CALLBACK_FUNCTION), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 1, 0, kCallbackWindow), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 0, 1, 0, kCallbackEvent), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(midiOutOpen(&handle, 1, 0, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
+}
+
+TEST(ErrorText, EveryCodeHasATextUnknownCodesAreSaidSoAndNoTextOverrunsItsBuffer) {
+    char text[MAXERRORLENGTH];
+    EXPECT_EQ(midiOutGetErrorTextA(MIDIERR_NODEVICE, text, sizeof(text)), MMSYSERR_NOERROR);
+    EXPECT_GT(std::string(text).size(), 0u);
+    EXPECT_EQ(midiInGetErrorTextA(12345, text, sizeof(text)), MMSYSERR_BADERRNUM);
+    char tiny[4];
+    EXPECT_EQ(midiInGetErrorTextA(MMSYSERR_ERROR, tiny, sizeof(tiny)), MMSYSERR_NOERROR);
+    EXPECT_EQ(std::string(tiny).size(), 3u);
+    EXPECT_EQ(midiInGetErrorTextA(MMSYSERR_ERROR, nullptr, 0), MMSYSERR_INVALPARAM);
+}
+
+}  // namespace
+}  // namespace kt73b::winmm
