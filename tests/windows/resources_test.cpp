@@ -184,17 +184,6 @@ TEST_F(UpdaterExeResources, Icon128_HoldsEveryImageOfTheSharedIcoFile) {
     }
 }
 
-TEST_F(UpdaterExeResources, Images_AreTheFirmwareFiles) {
-    for (const ImageSpec& image : kImageSpecs) {
-        SCOPED_TRACE("image " + std::to_string(image.id));
-        const auto bytes = ResourceBytes(module_, kBinType, MAKEINTRESOURCEA(image.id));
-        ASSERT_EQ(bytes.size(), image.size);
-        const auto file =
-            FileBytes(std::string(KT73B_IMAGE_DIR) + "/" + std::to_string(image.id) + ".bin");
-        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.begin(), file.end()));
-    }
-}
-
 TEST_F(UpdaterExeResources, Version_CarriesTheSharedNumbersLanguageAndFields) {
     std::vector<char> info(GetFileVersionInfoSizeA(path_.c_str(), nullptr));
     ASSERT_FALSE(info.empty());
@@ -244,14 +233,21 @@ TEST_F(UpdaterExeResources, Manifest_RunsAsInvokerWithoutACommonControlsDependen
     EXPECT_EQ(manifest.find("dependency"), std::string::npos);
 }
 
-// The image lookup the update uses finds the same bytes in place in the running program.
-TEST(ImageLookup, FindsEachImageInPlaceAndNothingElse) {
+// The firmware files in Updater.exe, and the lookup the update uses finding them in place in the
+// running program (this one carries the same resources).
+TEST_F(UpdaterExeResources, Images_AreTheFirmwareFilesAndTheLookupFindsThemInPlace) {
     for (const ImageSpec& image : kImageSpecs) {
+        SCOPED_TRACE("image " + std::to_string(image.id));
+        const auto file =
+            FileBytes(std::string(KT73B_IMAGE_DIR) + "/" + std::to_string(image.id) + ".bin");
+        const auto bytes = ResourceBytes(module_, kBinType, MAKEINTRESOURCEA(image.id));
+        ASSERT_EQ(bytes.size(), image.size);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.begin(), file.end()));
         const auto found = LookupImage(image.id);
-        const auto resource =
-            ResourceBytes(GetModuleHandleA(nullptr), kBinType, MAKEINTRESOURCEA(image.id));
-        EXPECT_EQ(found.data(), resource.data()) << image.id;
-        EXPECT_EQ(found.size(), image.size) << image.id;
+        EXPECT_EQ(
+            found.data(),
+            ResourceBytes(GetModuleHandleA(nullptr), kBinType, MAKEINTRESOURCEA(image.id)).data());
+        EXPECT_TRUE(std::equal(found.begin(), found.end(), file.begin(), file.end()));
     }
     EXPECT_TRUE(LookupImage(130).empty());
     EXPECT_TRUE(LookupImage(0).empty());

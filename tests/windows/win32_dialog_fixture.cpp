@@ -2,8 +2,6 @@
 
 #include "app/model_byte.h"
 #include "emulator/fault_script_parser.h"
-#include "emulator/image_check.h"
-#include "engine/image_set.h"
 
 namespace kt73b::testing {
 
@@ -92,14 +90,6 @@ bool Win32DialogTest::WaitUntilRestored() {
         return IsEnabled(main_, IDC_RESCAN) && IsEnabled(main_, IDC_MIDI_IN_LIST) &&
                IsEnabled(main_, IDC_MIDI_OUT_LIST);
     });
-}
-
-std::string Win32DialogTest::FlashVersusImages() {
-    std::string difference;
-    device_->WithEmulator([&](emu::Emulator& emulator) {
-        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
-    });
-    return difference;
 }
 
 }  // namespace kt73b::testing

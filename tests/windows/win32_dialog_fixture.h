@@ -38,7 +38,6 @@ class Win32DialogTest : public ::testing::Test {
     bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kWindowWait);
     bool WaitUntilRestored();
     std::string Status() const { return ControlTextOf(main_, IDC_STATUS_LINE); }
-    std::string FlashVersusImages();
     bool DialogEnded() const { return ended_; }
 
     ui::Win32Backend backend_;

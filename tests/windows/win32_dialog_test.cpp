@@ -4,6 +4,8 @@
 // decides is checked headless (tests/dialog); here, what the real windows can get wrong.
 #include <gtest/gtest.h>
 
+#include "emulator/image_check.h"
+#include "engine/image_set.h"
 #include "platform/ui/win32/minimised_icon.h"
 #include "tests/windows/win32_dialog_fixture.h"
 
@@ -23,7 +25,11 @@ TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
     ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
     ASSERT_TRUE(WaitUntilRestored());
 
-    EXPECT_EQ(FlashVersusImages(), "");
+    std::string difference;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
+    });
+    EXPECT_EQ(difference, "");
     // The whole range, past the 16 bits a progress bar holds unless it is set as 32-bit.
     EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_PROGRESS), PBM_GETPOS, 0, 0), 720896);
     EXPECT_FALSE(IsEnabled(main_, IDOK));
