@@ -18,16 +18,16 @@ TEST(ImageCheck, FindsAMissingChunkAndAnImageOfTheWrongSize) {
     // Every image in place but the chunk at 0x1000 of image 137.
     constexpr std::uint32_t kGap = 0x1000;
     for (const StepRow& row : kStepTable) {
-        const auto image = LookupImage(row.imageId);
-        if (row.type == kStepErase) {
+        if (row.type == kStepErase)
             continue;
-        } else if (row.imageId != kImageHigh) {
+        const auto image = LookupImage(row.imageId);
+        if (row.imageId != kImageHigh) {
             flash.Program(row.address, image);
-        } else {
-            flash.Program(row.address, image.first(kGap));
-            flash.Program(row.address + kGap + kWriteChunkBytes,
-                          image.subspan(kGap + kWriteChunkBytes));
+            continue;
         }
+        flash.Program(row.address, image.first(kGap));
+        flash.Program(row.address + kGap + kWriteChunkBytes,
+                      image.subspan(kGap + kWriteChunkBytes));
     }
     const std::string difference = CompareFlashWithImages(flash, LookupImage);
     EXPECT_NE(difference.find("image 137 at 0x0F1000"), std::string::npos) << difference;
