@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "midi/midi_in_port.h"
@@ -126,7 +127,7 @@ TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeade
     EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
 }
 
-TEST_F(MidiOutPortTest, SendLong_ARefusedHeaderFailsAtOnceAndIsUnpreparedBeforeTheSendReturns) {
+TEST_F(MidiOutPortTest, SendLong_FailsUnpreparedWhenRefusedAtOnceOrNotDoneInTime) {
     OpenPort();
     winmm_.FailNext("midiOutPrepareHeader", MMSYSERR_NOMEM);
     EXPECT_EQ(Send(), 0);
@@ -138,10 +139,9 @@ TEST_F(MidiOutPortTest, SendLong_ARefusedHeaderFailsAtOnceAndIsUnpreparedBeforeT
     EXPECT_THAT(winmm_.CallNames(),
                 ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
     EXPECT_EQ(last_flags_ & MHDR_PREPARED, 0u);
-}
 
-TEST_F(MidiOutPortTest, SendLong_GivesUpAfterTheTimeoutResetsTheDeviceAndFails) {
-    OpenPort();
+    // Never done: after the time-out the send resets the device, unprepares and fails.
+    winmm_.ClearCalls();
     winmm_.SetOutputCompletesAtOnce(false);
     const auto start = clock_.now_;
     EXPECT_EQ(Send(), 0);
@@ -224,18 +224,13 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
     EXPECT_EQ(overlaps.load(), 0);
 }
 
-// A name the driver cannot give is empty, never what the buffer held before.
-TEST_F(MidiOutPortTest, DeviceNames_OfBothPortsAreTheDriversNamesAndEmptyWhenItHasNone) {
-    MidiInPort in;
-    char name[kDeviceNameBytes];
-    EXPECT_EQ(in.GetNumDevs(), 2u);
-    in.GetDeviceName(1, name);
-    EXPECT_STREQ(name, "VELK KT Series");
-    in.GetDeviceName(5, name);
+// A name the driver cannot give is empty, never what the buffer held before. The names it gives
+// are checked in the dialog's port lists over the real layer.
+TEST_F(MidiOutPortTest, DeviceNames_OfBothPortsAreEmptyWhenTheDriverHasNone) {
+    char name[kDeviceNameBytes] = "stale";
+    MidiInPort().GetDeviceName(5, name);
     EXPECT_STREQ(name, "");
-    EXPECT_EQ(port_.GetNumDevs(), 2u);
-    port_.GetDeviceName(0, name);
-    EXPECT_STREQ(name, "USB Audio Device");
+    std::strcpy(name, "stale");
     winmm_.FailNext("midiOutGetDevCapsA", MMSYSERR_NODRIVER);
     port_.GetDeviceName(1, name);
     EXPECT_STREQ(name, "");

@@ -10,14 +10,6 @@ namespace kt73b::testing {
 using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
-std::vector<std::string> RecordingWinmm::CallNames() {
-    std::vector<std::string> names;
-    for (const auto& call : Calls()) {
-        names.push_back(call.name);
-    }
-    return names;
-}
-
 bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
                                        bool done) {
     MIDIHDR* header = nullptr;
@@ -104,9 +96,9 @@ std::uintptr_t U(const void* pointer) {
 // `then` play the driver's part.
 template <typename Then>
 MMRESULT Record(const char* name, std::vector<std::uintptr_t> args, Then then) {
-    auto state = RecordingWinmm::Instance().Locked();
-    const MMRESULT result = RecordingWinmm::Enter(*state, name, std::move(args));
-    return result != MMSYSERR_NOERROR ? result : then(*state);
+    auto locked = RecordingWinmm::Instance().Locked();
+    const MMRESULT result = RecordingWinmm::Enter(*locked.state, name, std::move(args));
+    return result != MMSYSERR_NOERROR ? result : then(*locked.state);
 }
 
 MMRESULT Record(const char* name, std::vector<std::uintptr_t> args) {

@@ -47,22 +47,23 @@ class RecordingWinmm {
     }
 
     // The state, with the recorder's lock held while the returned object lives.
-    class LockedState {
-      public:
-        LockedState(std::mutex& mutex, State& state) : lock_(mutex), state_(state) {}
-        State* operator->() { return &state_; }
-        State& operator*() { return state_; }
-
-      private:
-        std::lock_guard<std::mutex> lock_;
-        State& state_;
+    struct LockedState {
+        std::unique_lock<std::mutex> lock;
+        State* state;
+        State* operator->() { return state; }
     };
-    LockedState Locked() { return {mutex_, state_}; }
+    LockedState Locked() { return {std::unique_lock(mutex_), &state_}; }
 
     // Back to a fresh machine: no calls, no failures, the default devices, nothing open.
-    void Reset() { *Locked() = State{}; }
+    void Reset() { *Locked().state = State{}; }
     std::vector<WinmmCall> Calls() { return Locked()->calls; }
-    std::vector<std::string> CallNames();
+    std::vector<std::string> CallNames() {
+        std::vector<std::string> names;
+        for (const auto& call : Calls()) {
+            names.push_back(call.name);
+        }
+        return names;
+    }
     void ClearCalls() { Locked()->calls.clear(); }
     // Off: calls still behave, but are not kept (for the stress test's hundred thousand).
     void SetRecording(bool on) { Locked()->recording = on; }

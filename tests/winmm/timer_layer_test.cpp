@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "platform/winmm/mmsystem_api.h"
@@ -45,32 +44,6 @@ TEST(TimerLayer, KillReturnsOnlyOnceTheRunningTickHasFinished) {
     ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
     EXPECT_TRUE(tick.finished.load());
     EXPECT_EQ(tick.ticks.load(), 1);
-}
-
-// Also shows that a tick is given its own timer's id.
-struct SelfKill {
-    std::atomic<int> ticks{0};
-    std::atomic<MMRESULT> result{999};
-
-    static void CALLBACK Proc(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-        auto* self = reinterpret_cast<SelfKill*>(user);
-        if (++self->ticks == 1) {
-            self->result = timeKillEvent(id);
-        }
-    }
-};
-
-TEST(TimerLayer, ATickMayKillItsOwnTimer) {
-    auto self = std::make_unique<SelfKill>();
-    const UINT id =
-        timeSetEvent(1, 1, &SelfKill::Proc, reinterpret_cast<DWORD_PTR>(self.get()), TIME_PERIODIC);
-    ASSERT_NE(id, 0u);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (self->result.load() == 999 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
-    }
-    EXPECT_EQ(self->result.load(), TIMERR_NOERROR);
-    EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
 }
 
 void CALLBACK Ignore(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
