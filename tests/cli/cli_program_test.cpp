@@ -1,5 +1,6 @@
 // kt73b-update as a program: what it says and exits with for a wrong command line, for output
-// nobody reads, and for Ctrl-C. The rest of its behaviour is its session's
+// nobody reads, and for Ctrl-C; and a whole update across two processes over a JACK server of
+// the test's own, kt73b-emulator on the other side. The rest of its behaviour is its session's
 // (update_session_test.cpp).
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,9 +8,11 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "tests/support/child_process.h"
+#include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
@@ -23,6 +26,9 @@ using namespace std::chrono_literals;
 // Bounds for a program that answers at once; generous for a loaded 2-core machine.
 constexpr auto kProgramLimit = 30s;
 constexpr auto kOutputPoll = 20ms;
+// A whole update is 1,902 write-data frames, each answered before the next goes out; the bound
+// leaves room for a loaded machine and for re-sends after lost messages.
+constexpr auto kUpdateLimit = 240s;
 
 struct Result {
     std::optional<int> status;
@@ -43,19 +49,19 @@ class CliProgram : public ::testing::Test {
         return ChildProcess::Start(args, OutputFile());
     }
 
-    Result Run(std::vector<std::string> args) {
+    Result Run(std::vector<std::string> args, std::chrono::seconds limit = kProgramLimit) {
         auto program = Start(std::move(args));
         if (!program)
             return {std::nullopt, "the program could not be started"};
-        const auto status = program->WaitForExit(kProgramLimit);
+        const auto status = program->WaitForExit(limit);
         return {status, ReadFile(OutputFile())};
     }
 
-    // Polls the program's output until it holds `text`, bounded.
-    bool WaitForOutput(const std::string& text) {
+    // Polls a program's output file until it holds `text`, bounded.
+    static bool WaitForOutput(const std::string& file, const std::string& text) {
         const auto deadline = std::chrono::steady_clock::now() + kProgramLimit;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (ReadFile(OutputFile()).find(text) != std::string::npos)
+            if (ReadFile(file).find(text) != std::string::npos)
                 return true;
             std::this_thread::sleep_for(kOutputPoll);
         }
@@ -111,10 +117,47 @@ TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
 TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
     auto program = Start({"--emulate", "--fault", "update-mode-silent"});
     ASSERT_TRUE(program);
-    ASSERT_TRUE(WaitForOutput("Erasing Flash memory.")) << ReadFile(OutputFile());
+    ASSERT_TRUE(WaitForOutput(OutputFile(), "Erasing Flash memory.")) << ReadFile(OutputFile());
     program->Signal(SIGINT);
     EXPECT_EQ(program->WaitForExit(kProgramLimit), 130) << ReadFile(OutputFile());
     EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
+}
+
+// The emulator as fast as it goes (no link, command, erase or write time), each program with the
+// real JACK provider and kt73b-update with its own timings.
+TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    std::string error;
+    const auto server = kt73b::testing::JackServer::Start(256, &error);  // 5.3 ms at 48 kHz
+    ASSERT_TRUE(server) << error;
+    std::ofstream("TEST_LOG.txt").flush();
+    const std::string emulatorLog = dir_.Path() + "/emulator.log";
+    const auto emulator =
+        ChildProcess::Start({KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0",
+                             "--write-time=0", "--link-rate=0", "--link-latency=0", "--once"},
+                            emulatorLog);
+    ASSERT_TRUE(emulator);
+    ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
+
+    const auto started = std::chrono::steady_clock::now();
+    const Result update = Run({}, kUpdateLimit);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    std::printf("kt73b-update ran for %.1f s\n", took.count());
+    EXPECT_EQ(update.status, 0) << update.output << ReadFile(emulatorLog);
+    EXPECT_EQ(emulator->WaitForExit(kProgramLimit), 0) << ReadFile(emulatorLog);
+    EXPECT_TRUE(Has(ReadFile(emulatorLog), "the update finished and the flash equals the images"))
+        << ReadFile(emulatorLog);
+    // Found by the dialog's pre-selection: the emulator's JACK client has the device's name.
+    EXPECT_TRUE(Has(update.output,
+                    "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
+        << update.output;
+    // The progress as a file gets it: each step, and the data steps by the tenth.
+    for (const char* line :
+         {"[1/6] Erasing Flash memory.  (0/3804 KiB)\n", "[3/6] Data transmit  0 / 262144  (",
+          "[5/6] Data transmit  2621440 / 2912256  (",
+          "[6/6] Version update completed.  (3804/3804 KiB)\n"}) {
+        EXPECT_TRUE(Has(update.output, line)) << line << "\n" << update.output;
+    }
+    EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
 }
 
 }  // namespace
