@@ -18,13 +18,18 @@ using ::testing::ElementsAre;
 using testing::RecordingWinmm;
 
 // Each wait runs to its deadline at once, unless the test's hook, run in it as the driver's
-// thread would, finishes the send.
+// thread would, finishes the send; or, when asked, waits for the driver's callback for real.
 class FakeClock final : public SendWaitClock {
   public:
     TimePoint Now() override { return now_; }
-    void WaitUntil(std::condition_variable&, std::unique_lock<std::mutex>& lock,
+    void WaitUntil(std::condition_variable& woken, std::unique_lock<std::mutex>& lock,
                    TimePoint deadline) override {
         ++waits_;
+        if (waitForCallback_) {
+            notified_ =
+                woken.wait_for(lock, std::chrono::seconds(10)) == std::cv_status::no_timeout;
+            return;
+        }
         lock.unlock();
         if (on_wait_) {
             on_wait_(waits_);
@@ -34,35 +39,11 @@ class FakeClock final : public SendWaitClock {
     }
 
     TimePoint now_{};
-    int waits_ = 0;
-    std::function<void(int)> on_wait_;
-};
-
-// Real waits, counted, noting whether a notification ended the last one.
-class CountingClock final : public SendWaitClock {
-  public:
-    TimePoint Now() override { return std::chrono::steady_clock::now(); }
-    void WaitUntil(std::condition_variable& woken, std::unique_lock<std::mutex>& lock,
-                   TimePoint deadline) override {
-        waits_.fetch_add(1);
-        last_notified_ = woken.wait_until(lock, deadline) == std::cv_status::no_timeout;
-    }
-
     std::atomic<int> waits_{0};
-    std::atomic<bool> last_notified_{false};
+    std::function<void(int)> on_wait_;
+    bool waitForCallback_ = false;
+    bool notified_ = false;  // written under the port's wait lock, read after the send
 };
-
-// Sends `bytes` whole on `port`; `flags` gets the header's flags as the send left them.
-int SendOn(MidiOutPort& port, std::vector<std::uint8_t>& bytes, DWORD* flags = nullptr) {
-    MIDIHDR header{};
-    header.lpData = reinterpret_cast<LPSTR>(bytes.data());
-    header.dwBufferLength = static_cast<DWORD>(bytes.size());
-    const int sent = port.SendLong(&header);
-    if (flags != nullptr) {
-        *flags = header.dwFlags;
-    }
-    return sent;
-}
 
 class MidiOutPortTest : public ::testing::Test {
   protected:
@@ -73,13 +54,21 @@ class MidiOutPortTest : public ::testing::Test {
         winmm_.ClearCalls();
     }
 
-    int Send() { return SendOn(port_, message_, &last_flags_); }
+    // Sends the message whole and keeps the header's flags as the send left them.
+    int Send() {
+        MIDIHDR header{};
+        header.lpData = reinterpret_cast<LPSTR>(message_.data());
+        header.dwBufferLength = static_cast<DWORD>(message_.size());
+        const int sent = port_.SendLong(&header);
+        last_flags_ = header.dwFlags;
+        return sent;
+    }
 
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
     FakeClock clock_;
     MidiOutPort port_{clock_};
     std::vector<std::uint8_t> message_ = std::vector<std::uint8_t>(2359, 0x11);
-    DWORD last_flags_ = 0;
+    std::atomic<DWORD> last_flags_{0};
 };
 
 TEST_F(MidiOutPortTest,
@@ -181,21 +170,20 @@ TEST_F(MidiOutPortTest, Close_WaitsForASendUnderWay) {
 
 // A driver that completes the send later wakes the waiting sender once, through MOM_DONE.
 TEST_F(MidiOutPortTest, SendLong_SleepsUntilTheDriversCallbackNotAPollPerMillisecond) {
-    CountingClock clock;
-    MidiOutPort port(clock);
-    ASSERT_EQ(port.Open(1), 1);
+    OpenPort();
     winmm_.SetOutputCompletesAtOnce(false);
+    clock_.waitForCallback_ = true;
     std::thread driver([&] {
         // The sender holds its wait lock until it waits, so the callback cannot come too early.
-        while (clock.waits_.load() == 0) {
+        while (clock_.waits_.load() == 0) {
             std::this_thread::yield();
         }
         EXPECT_TRUE(winmm_.CompleteOutput());
     });
-    EXPECT_EQ(SendOn(port, message_), 1);
+    EXPECT_EQ(Send(), 1);
     driver.join();
     // Woken by the driver, not by the periodic look at the flag.
-    EXPECT_TRUE(clock.last_notified_.load());
+    EXPECT_TRUE(clock_.notified_);
 }
 
 TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
@@ -211,14 +199,13 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
         in_flight.fetch_sub(1);
     });
     constexpr int kSends = 2000;
-    auto send_many = [&](std::uint8_t fill) {
-        std::vector<std::uint8_t> bytes(7, fill);
+    auto send_many = [&] {
         for (int i = 0; i < kSends; ++i) {
-            ASSERT_EQ(SendOn(port_, bytes), 1);
+            ASSERT_EQ(Send(), 1);
         }
     };
-    std::thread worker(send_many, 0x01);
-    std::thread timer(send_many, 0x02);
+    std::thread worker(send_many);
+    std::thread timer(send_many);
     worker.join();
     timer.join();
     EXPECT_EQ(overlaps.load(), 0);
