@@ -32,36 +32,30 @@ class DxMTimerTest : public ::testing::Test {
 };
 
 // The kill waits for a running tick (TIME_KILL_SYNCHRONOUS), so Stop returns only once no
-// procedure runs.
-TEST_F(DxMTimerTest, StartedOnceAndDestroyed_RaisesTheResolutionAndWaitsForTheLastTick) {
+// procedure runs. A second Start ends the running timer first; a stopped one is not ended again.
+TEST_F(DxMTimerTest, Start_RaisesTheResolutionReplacesARunningTimerAndStopEndsItOnce) {
     { CDxMTimer never_started; }
     EXPECT_THAT(winmm_.CallNames(), ElementsAre("timeGetDevCaps"));
     {
         CDxMTimer timer;
         winmm_.ClearCalls();
         EXPECT_EQ(timer.Start(50, &RecordUser, 0), 7u);
+        EXPECT_EQ(timer.Start(20), 8u);
+        EXPECT_EQ(timer.Stop(), 1);
+        const auto calls = winmm_.Calls();
+        ASSERT_THAT(
+            winmm_.CallNames(),
+            ElementsAre("timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod",
+                        "timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod"));
+        EXPECT_EQ(calls[0].args[0], 1u);
+        EXPECT_EQ(calls[1].args[0], 50u);
+        EXPECT_EQ(calls[1].args[1], 1u);
+        EXPECT_EQ(calls[1].args[4], TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
+        EXPECT_EQ(calls[2].args[0], 7u);
+        EXPECT_EQ(calls[3].args[0], 1u);
+        EXPECT_EQ(calls[6].args[0], 8u);
+        winmm_.ClearCalls();
     }
-    const auto calls = winmm_.Calls();
-    ASSERT_THAT(winmm_.CallNames(),
-                ElementsAre("timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod"));
-    EXPECT_EQ(calls[0].args[0], 1u);
-    EXPECT_EQ(calls[1].args[0], 50u);
-    EXPECT_EQ(calls[1].args[1], 1u);
-    EXPECT_EQ(calls[1].args[4], TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
-    EXPECT_EQ(calls[2].args[0], 7u);
-    EXPECT_EQ(calls[3].args[0], 1u);
-}
-
-TEST_F(DxMTimerTest, Start_OnARunningTimerEndsItBeforeRaisingAgainAndStopWhenIdleCallsNothing) {
-    CDxMTimer timer;
-    timer.Start(50);
-    winmm_.ClearCalls();
-    EXPECT_EQ(timer.Start(20), 8u);
-    EXPECT_THAT(winmm_.CallNames(),
-                ElementsAre("timeKillEvent", "timeEndPeriod", "timeBeginPeriod", "timeSetEvent"));
-    timer.Stop();
-    winmm_.ClearCalls();
-    EXPECT_EQ(timer.Stop(), 1);
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
