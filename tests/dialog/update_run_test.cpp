@@ -21,7 +21,13 @@ TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
     OpenDialog();
     Execute();
     ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    // The run restores the controls and then disables Execute: wait for both.
     ASSERT_TRUE(WaitUntilRestored());
+    ASSERT_TRUE(backend_.WaitUntil(
+        [](const ui::HeadlessBackend& b) {
+            return !b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(ui::kIdOk).enabled;
+        },
+        kShortWait));
 
     EXPECT_EQ(FlashVersusImages(), "");
     EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);

@@ -32,8 +32,9 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
         ASSERT_TRUE(driver_.WaitFor(
             [&] { return Text(IDC_STATUS_LINE) == "Version update completed."; }, kGuiUpdateWait))
             << Text(IDC_STATUS_LINE);
+        // The run restores the controls and then disables Execute: wait for both.
         ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }, kGuiWait));
-        EXPECT_FALSE(Enabled(ui::kIdOk));
+        EXPECT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }, kGuiWait));
         EXPECT_FALSE(driver_.IsBoxOpen());
         EXPECT_EQ(FlashVersusImages(), "");
         std::filesystem::create_directories(KT73B_GUI_ARTEFACT_DIR);  // kept after the run

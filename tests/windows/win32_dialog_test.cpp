@@ -23,7 +23,9 @@ TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
 
     ClickButton(main_, IDOK);
     ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    // The run restores the controls and then disables Execute: wait for both.
     ASSERT_TRUE(WaitUntilRestored());
+    ASSERT_TRUE(WaitUntil([this] { return !IsEnabled(main_, IDOK); }));
 
     std::string difference;
     device_->WithEmulator([&](emu::Emulator& emulator) {
