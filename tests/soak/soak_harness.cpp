@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <thread>
 
 #include "app/append_log.h"
 #include "app/model_byte.h"
@@ -175,7 +176,23 @@ void SoakHarness::RecordWindow(RunRecord& record, std::size_t boxesBefore) const
     record.logLines = LogTexts();
 }
 
+// A completed run ends on the first answer after its finish request went out, and a late copy
+// of the last chunk's answer can be that answer before the device has taken the request.
+void SoakHarness::AwaitFinishTaken() {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    bool taken = false;
+    while (!taken && std::chrono::steady_clock::now() < deadline) {
+        device_->WithEmulator([&](emu::Emulator& emulator) {
+            taken = emulator.RequestCount(emu::RequestKind::kFinish) > 0;
+        });
+        if (!taken)
+            std::this_thread::sleep_for(2ms);
+    }
+}
+
 void SoakHarness::RecordDevice(RunRecord& record) {
+    if (record.end == RunEnd::kCompleted)
+        AwaitFinishTaken();
     device_->WithEmulator([&](emu::Emulator& emulator) {
         record.finishRequests = emulator.RequestCount(emu::RequestKind::kFinish);
         for (const emu::LogEntry& entry : emulator.Log().Entries()) {

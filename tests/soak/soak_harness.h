@@ -43,6 +43,7 @@ class SoakHarness : public testing::DialogTest {
     static Ending EndingLocked(const ui::HeadlessBackend& backend, std::size_t boxesBefore);
     bool WaitsForAnAnswerThatCannotCome();
     void RecordWindow(RunRecord& record, std::size_t boxesBefore) const;
+    void AwaitFinishTaken();
     void RecordDevice(RunRecord& record);
     void CloseAndRecord(RunRecord& record);
 };
