@@ -17,27 +17,26 @@ namespace kt73b::testing {
 
 std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
                                                   bool quiet) {
-    return Launch(argv, quiet ? Output::kNowhere : Output::kPipe, "");
+    return Launch(argv, quiet ? "/dev/null" : "");
 }
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
                                                   const std::string& output_file) {
-    return Launch(argv, Output::kFile, output_file);
+    return Launch(argv, output_file);
 }
 
 std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::vector<std::string>& argv,
-                                                   Output output, const std::string& output_file) {
+                                                   const std::string& output_file) {
     int pipe_fds[2] = {-1, -1};
-    if (output == Output::kPipe && pipe2(pipe_fds, O_CLOEXEC) != 0) {
+    if (output_file.empty() && pipe2(pipe_fds, O_CLOEXEC) != 0) {
         return nullptr;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (output == Output::kPipe) {
+    if (output_file.empty()) {
         posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
     } else {
-        const char* path = output == Output::kFile ? output_file.c_str() : "/dev/null";
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, path,
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output_file.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     }
@@ -126,9 +125,9 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
     return exit_status_;
 }
 
-void ChildProcess::Stop(std::chrono::milliseconds grace) {
+void ChildProcess::Stop() {
     Signal(SIGTERM);
-    if (!WaitForExit(grace)) {
+    if (!WaitForExit(std::chrono::seconds(5))) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         exit_status_ = -1;

@@ -31,12 +31,12 @@ class ChildProcess {
     // Its exit status once it has ended (-1 when a signal ended it); empty while it runs on past
     // `limit`.
     std::optional<int> WaitForExit(std::chrono::milliseconds limit);
-    // SIGTERM, then SIGKILL if it has not ended within `grace`.
-    void Stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+    // SIGTERM, then SIGKILL if it has not ended within five seconds.
+    void Stop();
 
   private:
-    enum class Output { kPipe, kNowhere, kFile };
-    static std::unique_ptr<ChildProcess> Launch(const std::vector<std::string>& argv, Output output,
+    // Output to `output_file`, or to the pipe when it is empty.
+    static std::unique_ptr<ChildProcess> Launch(const std::vector<std::string>& argv,
                                                 const std::string& output_file);
     ChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
 

@@ -57,11 +57,7 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
         return nullptr;
     }
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-    return std::unique_ptr<JackServer>(new JackServer(name, std::move(process)));
-}
-
-JackServer::~JackServer() {
-    process_->Stop();
+    return std::unique_ptr<JackServer>(new JackServer(std::move(process)));
 }
 
 std::unique_ptr<ChildProcess> StartJackPeer(const std::string& peer_path, std::string* why_not) {

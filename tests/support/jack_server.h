@@ -14,15 +14,11 @@ class JackServer {
   public:
     // Null, with the reason in `why_not`, when no server could be had here.
     static std::unique_ptr<JackServer> Start(int period_frames, std::string* why_not);
-    ~JackServer();
-
-    const std::string& Name() const { return name_; }
+    ~JackServer() { process_->Stop(); }
 
   private:
-    JackServer(std::string name, std::unique_ptr<ChildProcess> process)
-        : name_(std::move(name)), process_(std::move(process)) {}
+    explicit JackServer(std::unique_ptr<ChildProcess> process) : process_(std::move(process)) {}
 
-    std::string name_;
     std::unique_ptr<ChildProcess> process_;
 };
 
