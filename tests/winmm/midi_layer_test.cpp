@@ -77,10 +77,11 @@ class MidiLayerTest : public ::testing::Test, public loopback::LoopbackDevice {
     }
     void Deliver(const Bytes& bytes) { loopback::DeliverToHost(id_, bytes.data(), bytes.size()); }
 
-    void OpenInput() {
+    void OpenInput(CallbackLog* log = nullptr) {
         ASSERT_EQ(midiInGetNumDevs(), 1u);
         ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::InProc),
-                             reinterpret_cast<DWORD_PTR>(&log_), CALLBACK_FUNCTION),
+                             reinterpret_cast<DWORD_PTR>(log != nullptr ? log : &log_),
+                             CALLBACK_FUNCTION),
                   MMSYSERR_NOERROR);
     }
     void CloseInput() {
@@ -148,8 +149,9 @@ TEST_F(MidiLayerTest, In_MessagesComeBackDoneInTheBuffersWithTheirOwnBytesOnTheL
 }
 
 // A queued buffer cannot be added twice, unprepared or closed over; the reset hands it back
-// empty before it returns.
-TEST_F(MidiLayerTest, In_AQueuedBufferIsTheDriversUntilTheResetReturnsItEmpty) {
+// empty before it returns. Once closed, the handle is stale, the device free for the next input
+// and nothing reaches the old callback.
+TEST_F(MidiLayerTest, In_AQueuedBufferIsTheDriversUntilTheResetAndTheCloseFreesTheDevice) {
     OpenInput();
     MIDIHDR* queued = Lend(0);
     ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
@@ -164,26 +166,18 @@ TEST_F(MidiLayerTest, In_AQueuedBufferIsTheDriversUntilTheResetReturnsItEmpty) {
     EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(queued));
     EXPECT_TRUE(log[1].recorded.empty());
     EXPECT_NE(log[1].flags & MHDR_DONE, 0u);
+    const HMIDIIN closed = in_;
     CloseInput();
-}
+    EXPECT_EQ(log_.WaitFor(3).at(2).message, MIM_CLOSE);
+    EXPECT_EQ(midiInClose(closed), MMSYSERR_INVALHANDLE);
 
-// Once closed, the device is free for the next input and nothing reaches the old callback.
-TEST_F(MidiLayerTest, In_CloseSendsMimCloseAndTheHandleIsThenStale) {
-    OpenInput();
-    ASSERT_EQ(midiInClose(in_), MMSYSERR_NOERROR);
-    const auto log = log_.WaitFor(2);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[1].message, MIM_CLOSE);
-    EXPECT_EQ(midiInClose(in_), MMSYSERR_INVALHANDLE);
     CallbackLog next;
-    ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::InProc),
-                         reinterpret_cast<DWORD_PTR>(&next), CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    OpenInput(&next);
     Lend(0);
     ASSERT_EQ(midiInStart(in_), MMSYSERR_NOERROR);
     Deliver({0xF0, 0x03, 0xF7});
     EXPECT_EQ(next.WaitFor(2).at(1).recorded, (Bytes{0xF0, 0x03, 0xF7}));
-    EXPECT_EQ(log_.WaitFor(0).size(), 2u);
+    EXPECT_EQ(log_.WaitFor(0).size(), 3u);
     CloseInput();
 }
 
