@@ -1,7 +1,5 @@
 #include "gui_fixture.h"
 
-#include <wx/choice.h>
-
 #include <cstdlib>
 
 #include "app/model_byte.h"
@@ -79,16 +77,6 @@ bool GuiTest::Enabled(int id) {
     return driver_.Read<bool>([&] {
         const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
         return window != nullptr && window->IsControlEnabled(id);
-    });
-}
-
-// What the closed list shows, as the widget itself holds it.
-std::string GuiTest::SelectedItem(int listId) {
-    return driver_.Read<std::string>([&] {
-        const ui::WxDialogWindow* window = driver_.Window(IDD_UPDATER_DIALOG);
-        const auto* list =
-            window != nullptr ? dynamic_cast<wxChoice*>(window->ControlWindow(listId)) : nullptr;
-        return list != nullptr ? std::string(list->GetStringSelection().utf8_str()) : "";
     });
 }
 

@@ -32,9 +32,7 @@ class GuiTest : public ::testing::Test {
     // Script side, on the main dialog.
     std::string Text(int id);
     bool Enabled(int id);
-    std::string SelectedItem(int listId);
     std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
-    std::uint32_t Finishes() { return Requests(emu::RequestKind::kFinish); }
     std::string FlashVersusImages();
 
     ui::WxBackend backend_;

@@ -55,6 +55,7 @@ TEST_F(ProgramWindowTest, Demo_EscapeDuringAnUpdateEndsTheProgramCleanly) {
     // At the device's own pace a whole update takes about a minute: Escape comes well within it.
     EXPECT_TRUE(PressKeys(window, "Return"));
     EXPECT_FALSE(demo->WaitForExit(2s).has_value()) << "Return must not end the program";
+    // The focused Execute went disabled: Escape must still reach the dialog.
     EXPECT_TRUE(PressKeys(window, "Escape"));
     EXPECT_EQ(demo->WaitForExit(kExitWait), 0) << Output("demo.out");
 }
