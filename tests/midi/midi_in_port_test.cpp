@@ -163,14 +163,11 @@ TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedA
 // the timer's thread drains with Front and PopFront, as in an update. Meant for ThreadSanitizer.
 constexpr std::uint32_t kMessages = 100000;
 
+// Lengths vary with n, so a mixed-up entry shows in its length too.
 Bytes NumberedMessage(std::uint32_t n) {
-    // Lengths vary with n, so a mixed-up entry shows in its length too.
-    Bytes message{0xF0};
-    for (int shift = 0; shift < 21; shift += 7) {
-        message.push_back(static_cast<std::uint8_t>((n >> shift) & 0x7F));
-    }
-    message.resize(5 + n % 40, 0x55);
-    message.push_back(0xF7);
+    Bytes message{0xF0, std::uint8_t(n & 0x7F), std::uint8_t(n >> 7 & 0x7F), std::uint8_t(n >> 14)};
+    message.resize(6 + n % 40, 0x55);
+    message.back() = 0xF7;
     return message;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -67,50 +68,41 @@ bool RecordingWinmm::CompleteOutput() {
     return true;
 }
 
-MMRESULT RecordingWinmm::Enter(State& state, const std::string& name,
-                               std::vector<std::uintptr_t> args) {
-    if (state.recording) {
-        state.calls.push_back(WinmmCall{name, std::move(args)});
-    }
-    auto next = state.failNext.find(name);
-    if (next == state.failNext.end() || next->second.empty()) {
-        return MMSYSERR_NOERROR;
-    }
-    const MMRESULT result = next->second.front();
-    next->second.pop_front();
-    return result;
-}
-
 }  // namespace kt73b::testing
 
 namespace {
 
 using kt73b::testing::RecordingWinmm;
+using kt73b::testing::WinmmCall;
 using State = RecordingWinmm::State;
 
 std::uintptr_t U(const void* pointer) {
     return reinterpret_cast<std::uintptr_t>(pointer);
 }
 
-// Records the call under the recorder's lock and, unless a failure was planned for it, lets
-// `then` play the driver's part.
-template <typename Then>
-MMRESULT Record(const char* name, std::vector<std::uintptr_t> args, Then then) {
+// Records the call under the recorder's lock; a failure planned for it is the call's whole
+// effect, else `then`, if any, plays the driver's part.
+MMRESULT Record(const char* name, std::vector<std::uintptr_t> args,
+                const std::function<MMRESULT(State&)>& then = nullptr) {
     auto locked = RecordingWinmm::Instance().Locked();
-    const MMRESULT result = RecordingWinmm::Enter(*locked.state, name, std::move(args));
-    return result != MMSYSERR_NOERROR ? result : then(*locked.state);
-}
-
-MMRESULT Record(const char* name, std::vector<std::uintptr_t> args) {
-    return Record(name, std::move(args), [](State&) { return MMSYSERR_NOERROR; });
+    State& state = *locked.state;
+    if (state.recording) {
+        state.calls.push_back(WinmmCall{name, std::move(args)});
+    }
+    std::deque<MMRESULT>& planned = state.failNext[name];
+    if (planned.empty()) {
+        return then ? then(state) : MMSYSERR_NOERROR;
+    }
+    const MMRESULT result = planned.front();
+    planned.pop_front();
+    return result;
 }
 
 MMRESULT CopyName(const std::vector<std::string>& names, UINT_PTR index, char* destination) {
     if (index >= names.size()) {
         return MMSYSERR_BADDEVICEID;
     }
-    std::memset(destination, 0, MAXPNAMELEN);
-    std::strncpy(destination, names[index].c_str(), MAXPNAMELEN - 1);
+    std::snprintf(destination, MAXPNAMELEN, "%s", names[index].c_str());
     return MMSYSERR_NOERROR;
 }
 

@@ -104,9 +104,6 @@ class RecordingWinmm {
     LPTIMECALLBACK TimerProcedure() { return Locked()->timerProcedure; }
     DWORD_PTR TimerUser() { return Locked()->timerUser; }
 
-    // Records a call of a WinMM function: a planned failure, if any, is the call's whole effect.
-    static MMRESULT Enter(State& state, const std::string& name, std::vector<std::uintptr_t> args);
-
   private:
     RecordingWinmm() = default;
 
