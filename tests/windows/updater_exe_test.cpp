@@ -81,9 +81,9 @@ TEST_F(UpdaterExeTest, Start_TakesTheLowestFreeNumberAndRefusesTheTwentyFirstCop
     ASSERT_TRUE(
         WaitUntil([&] { return (box = DialogOwnedBy(refused.Windows(), nullptr)) != nullptr; }));
     EXPECT_EQ(TextOf(box), "Updater");  // the executable's name is the caption
-    EXPECT_EQ(MessageBoxText(box),
-              "It is forbidden to launch more than 20 instance of this application.");
-    EXPECT_EQ(MessageBoxIcon(box), nullptr);
+    const MessageBoxContent content = ReadMessageBox(box);
+    EXPECT_EQ(content.text, "It is forbidden to launch more than 20 instance of this application.");
+    EXPECT_EQ(content.icon, nullptr);
     EXPECT_EQ(DialogWithControl(refused.Windows(), IDC_MIDI_IN_LIST), nullptr);
     PressKey(box, VK_RETURN);
     EXPECT_EQ(refused.WaitForExit(), 0u);
@@ -100,7 +100,7 @@ TEST_F(UpdaterExeTest, Execute_WithoutMidiDevicesReportsTheOutputPortAndLogsOneL
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = DialogOwnedBy(copy.Windows(), main)) != nullptr; }));
     EXPECT_EQ(TextOf(box), "Error");
-    EXPECT_EQ(MessageBoxText(box), "Can't open MIDI Out device.");
+    EXPECT_EQ(ReadMessageBox(box).text, "Can't open MIDI Out device.");
     std::ifstream log(folder_ / "TEST_LOG.txt", std::ios::binary);
     const std::string lines{std::istreambuf_iterator<char>(log), {}};
     EXPECT_TRUE(std::regex_match(

@@ -28,8 +28,16 @@ void Win32DialogTest::SetUp() {
     SetHostIdentityFamily(0);
 }
 
+// Ends a dialog still open as Escape does, after any box a failed test left open.
 void Win32DialogTest::TearDown() {
-    CloseDialog();
+    if (dialogThread_.joinable()) {
+        if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_))
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (!ended_)
+            PostMessageA(main_, WM_CLOSE, 0, 0);
+        dialogThread_.join();
+        dialog_.reset();  // joins the worker
+    }
     device_.reset();
     ui::SetBackend(nullptr);
 }
@@ -56,18 +64,6 @@ void Win32DialogTest::OpenDialog() {
     })) << "the main dialog did not show";
 }
 
-void Win32DialogTest::CloseDialog() {
-    if (!dialogThread_.joinable())
-        return;
-    // A box left open by a failed test goes first, so that the dialog can take Escape.
-    if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_))
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (!ended_)
-        PostMessageA(main_, WM_CLOSE, 0, 0);
-    dialogThread_.join();
-    dialog_.reset();  // joins the worker
-}
-
 std::vector<HWND> Win32DialogTest::DialogThreadWindows() const {
     return TopLevelWindows(GetCurrentProcessId(), dialogThreadId_);
 }
@@ -79,10 +75,6 @@ HWND Win32DialogTest::WaitForOwnedDialog() const {
         return owned != nullptr;
     });
     return owned;
-}
-
-bool Win32DialogTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
-    return WaitUntil([&] { return Status() == text; }, timeout);
 }
 
 bool Win32DialogTest::WaitUntilRestored() {

@@ -29,29 +29,25 @@ class Win32DialogTest : public ::testing::Test {
 
     void StartDevice(const std::string& faults = "");
     void OpenDialog();
-    // Ends the dialog as Escape does, if it is still open, and waits for DoModal to return.
-    void CloseDialog();
 
     std::vector<HWND> DialogThreadWindows() const;
     // The about box or message box the main window owns, once it shows; null if none came.
     HWND WaitForOwnedDialog() const;
-    bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = kWindowWait);
     bool WaitUntilRestored();
-    std::string Status() const { return ControlTextOf(main_, IDC_STATUS_LINE); }
-    bool DialogEnded() const { return ended_; }
+    std::string Status() const { return TextOf(GetDlgItem(main_, IDC_STATUS_LINE)); }
 
     ui::Win32Backend backend_;
     std::unique_ptr<emu::LoopbackEmulator> device_;
     std::unique_ptr<CTn8UpdatorDlg> dialog_;
     HWND main_ = nullptr;
-    std::atomic<int> modalResult_{0};  // DoModal's result, written by the dialog's thread
+    // Written by the dialog's thread (its id as it starts, DoModal's result, then `ended_`),
+    // read by the test's thread.
+    std::atomic<int> modalResult_{0};
+    std::atomic<bool> ended_{false};
 
   private:
     std::thread dialogThread_;
-    // Written by the dialog's thread (its id as it starts, `ended_` once DoModal has returned),
-    // read by the test's thread.
     std::atomic<DWORD> dialogThreadId_{0};
-    std::atomic<bool> ended_{false};
 };
 
 }  // namespace kt73b::testing

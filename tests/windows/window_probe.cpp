@@ -86,41 +86,26 @@ std::string TextOf(HWND window) {
     return std::string(text, copied);
 }
 
-std::string ControlTextOf(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    return control != nullptr ? TextOf(control) : std::string();
-}
-
 bool IsEnabled(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     return control != nullptr && IsWindowEnabled(control);
 }
 
-std::string MessageBoxText(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
-        if (ClassOf(child) == "Static" && kind != kIconStatic) {
-            if (std::string text = TextOf(child); !text.empty())
-                return text;
-        }
-    }
-    return {};
-}
-
-HICON MessageBoxIcon(HWND box) {
+MessageBoxContent ReadMessageBox(HWND box) {
+    MessageBoxContent content;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         const LONG kind = GetWindowLongA(child, GWL_STYLE) & kStaticKindMask;
         DWORD_PTR icon = 0;
-        if (kind == kIconStatic && IsWindowVisible(child) &&
-            SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                                &icon) != 0 &&
-            icon != 0) {
-            return reinterpret_cast<HICON>(icon);
+        if (kind != kIconStatic && ClassOf(child) == "Static" && content.text.empty()) {
+            content.text = TextOf(child);
+        } else if (kind == kIconStatic && IsWindowVisible(child) && content.icon == nullptr &&
+                   SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                                       &icon) != 0) {
+            content.icon = reinterpret_cast<HICON>(icon);
         }
     }
-    return nullptr;
+    return content;
 }
 
 void ClickButton(HWND dialog, int id) {

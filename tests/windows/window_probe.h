@@ -32,12 +32,14 @@ HWND DialogWithControl(const std::vector<HWND>& windows, int controlId);
 HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner);
 
 std::string TextOf(HWND window);  // WM_GETTEXT, answered by the window's own thread
-std::string ControlTextOf(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
 // A message box's text, and the icon it shows (null when none).
-std::string MessageBoxText(HWND box);
-HICON MessageBoxIcon(HWND box);
+struct MessageBoxContent {
+    std::string text;
+    HICON icon = nullptr;
+};
+MessageBoxContent ReadMessageBox(HWND box);
 
 // Input as the dialog manager receives it: a click on a button, a key at the focused window.
 void ClickButton(HWND dialog, int id);
