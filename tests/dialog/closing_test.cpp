@@ -13,13 +13,9 @@ using emu::RequestKind;
 
 // Time-outs and pauses far longer than any test waits: only the closing can end them.
 UpdateTimings SlowTimings() {
-    UpdateTimings timings = FastTimings();
-    timings.identityTimeout = 60s;
-    timings.eraseTimeout = 60s;
-    timings.writeTimeout = 60s;
-    timings.finishTimeout = 60s;
-    timings.retryPause = 60s;
-    return timings;
+    UpdateTimings t = FastTimings();
+    t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = t.retryPause = 60s;
+    return t;
 }
 
 class Closing : public DialogTest {
@@ -29,14 +25,6 @@ class Closing : public DialogTest {
         StartDevice(faults);
         OpenDialog(1, SlowTimings());
         Execute();
-    }
-    bool WaitForRequests(RequestKind kind, std::uint32_t count) {
-        for (auto end = std::chrono::steady_clock::now() + kShortWait;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-            if (RequestCount(kind) >= count)
-                return true;
-        }
-        return false;
     }
     // Closes the window and destroys the dialog, which joins the worker; bounded.
     void CloseAndExpectTheWorkerToEnd() {

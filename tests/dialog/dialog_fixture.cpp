@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "app/append_log.h"
 #include "app/model_byte.h"
 #include "emulator/fault_script_parser.h"
-#include "emulator/host_message.h"
 #include "emulator/image_check.h"
 #include "engine/image_set.h"
 
@@ -22,19 +20,6 @@ CivilTime FixedUtc() {
     return {2017, 2, 23, 6, 24, 50};
 }
 }  // namespace
-
-UpdateTimings FastTimings() {
-    UpdateTimings timings;
-    // Long enough that a loaded machine (sanitizers, parallel tests) never times out by itself.
-    timings.identityTimeout = 1500ms;
-    timings.eraseTimeout = 1500ms;
-    timings.writeTimeout = 300ms;
-    timings.finishTimeout = 1500ms;
-    timings.retryPause = 2ms;
-    timings.updateModePause = 2ms;
-    timings.tickPeriodMs = 2;
-    return timings;
-}
 
 void DialogTest::SetUp() {
     previousDirectory_ = fs::current_path();
@@ -155,18 +140,13 @@ std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
     return count;
 }
 
-std::vector<std::uint32_t> DialogTest::WriteAddresses() {
-    std::vector<std::uint32_t> addresses;
-    device_->WithEmulator([&addresses](emu::Emulator& emulator) {
-        for (const emu::LogEntry& entry : emulator.Log().Entries()) {
-            if (entry.direction != emu::Direction::kHostToDevice)
-                continue;
-            const emu::HostMessage message = emu::ParseHostMessage(entry.bytes);
-            if (message.kind == emu::HostMessageKind::kWriteData)
-                addresses.push_back(message.address);
-        }
-    });
-    return addresses;
+bool DialogTest::WaitForRequests(emu::RequestKind kind, std::uint32_t count) {
+    for (auto end = std::chrono::steady_clock::now() + kShortWait;
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
+        if (RequestCount(kind) >= count)
+            return true;
+    }
+    return false;
 }
 
 std::string DialogTest::FlashVersusImages() {

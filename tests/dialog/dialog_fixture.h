@@ -13,6 +13,7 @@
 
 #include "app/updater_dialog.h"
 #include "emulator/loopback/loopback_emulator.h"
+#include "fast_timings.h"
 #include "platform/ui/headless/headless_backend.h"
 #include "resources/ui/resource_ids.h"
 
@@ -23,8 +24,6 @@ using namespace std::chrono_literals;
 // Generous bounds for real-time waits on other threads; never a measure of speed.
 inline constexpr auto kShortWait = 10s;
 inline constexpr auto kUpdateWait = 240s;
-
-UpdateTimings FastTimings();
 
 class DialogTest : public ::testing::Test {
   protected:
@@ -50,8 +49,8 @@ class DialogTest : public ::testing::Test {
     void CreateLogFile() const;
     std::vector<std::string> LogTexts() const;  // the texts of the log's lines, in order
     std::uint32_t RequestCount(emu::RequestKind kind);
-    // The flash address of every write-data frame the device received, in order.
-    std::vector<std::uint32_t> WriteAddresses();
+    // Until the device has received `count` requests of `kind`, bounded.
+    bool WaitForRequests(emu::RequestKind kind, std::uint32_t count);
     std::string FlashVersusImages();
     // The answers the device has had to its own requests, once there are `count` of them.
     std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count);

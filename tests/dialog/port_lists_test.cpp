@@ -1,9 +1,9 @@
 // The port lists and their pre-selection, with devices registered in-process under chosen names.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
-#include "app/port_selection.h"
 #include "dialog_fixture.h"
 #include "platform/winmm/loopback/loopback_registry.h"
 
@@ -31,74 +31,52 @@ class PortLists : public DialogTest {
         DialogTest::TearDown();
         devices_.clear();
     }
+    bool WaitForOutList(std::function<bool(const ui::HeadlessControl&)> shows) {
+        return backend_.WaitUntil(
+            [&shows](const ui::HeadlessBackend& b) {
+                return shows(
+                    b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(IDC_MIDI_OUT_LIST));
+            },
+            kShortWait);
+    }
     std::vector<std::unique_ptr<NamedDevice>> devices_;
 };
 
-TEST_F(PortLists, TheLastMatchingEntryStaysSelected) {
-    Register({"USB Audio Device", "Another Device", "VELK KT Series"});
+TEST_F(PortLists, TheFirstCopySelectsTheLastMatchingEntryAndOffersTheAboutBox) {
+    Register({"USB Audio Device", "Another Device", "VELK KT Series"});  // two of the names
     OpenDialog();
     const auto out = Control(IDC_MIDI_OUT_LIST);
     EXPECT_EQ(out.items,
               (std::vector<std::string>{"USB Audio Device", "Another Device", "VELK KT Series"}));
     EXPECT_EQ(out.selection, 2);
     EXPECT_EQ(Control(IDC_MIDI_IN_LIST).selection, 2);
-}
-
-TEST_F(PortLists, CopyThreeSelectsOnlyNamesEndingInThree) {
-    Register({"VELK KT Series", "VELK KT Series (13)", "velk kt series (3)",
-              std::string(kDevicePortNames[0]) + " (3)", "Something (3)"});
-    OpenDialog(3);
-    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, 3);
-    EXPECT_EQ(*backend_.Title(IDD_UPDATER_DIALOG), "Velk KT-73B System v3.00 (3)");
-}
-
-TEST_F(PortLists, NoMatchLeavesNoSelection) {
-    Register({"Another Device"});
-    OpenDialog();
-    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
-    EXPECT_EQ(Control(IDC_MIDI_IN_LIST).selection, -1);
-}
-
-TEST_F(PortLists, RescanReplacesAChoiceMadeByHand) {
-    Register({"Another Device", "VELK KT Series"});
-    OpenDialog();
-    backend_.SelectListItem(IDD_UPDATER_DIALOG, IDC_MIDI_OUT_LIST, 0);
-    ASSERT_TRUE(backend_.WaitUntil(
-        [](const ui::HeadlessBackend& b) {
-            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
-                       ->controls.at(IDC_MIDI_OUT_LIST)
-                       .selection == 0;
-        },
-        kShortWait));
-    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
-    ASSERT_TRUE(backend_.WaitUntil(
-        [](const ui::HeadlessBackend& b) {
-            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
-                       ->controls.at(IDC_MIDI_OUT_LIST)
-                       .selection == 1;
-        },
-        kShortWait));
-    // A device that went away takes its entry and, with no match left, the selection with it.
-    devices_.pop_back();
-    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
-    ASSERT_TRUE(backend_.WaitUntil(
-        [](const ui::HeadlessBackend& b) {
-            return b.FindWindowLocked(IDD_UPDATER_DIALOG)
-                       ->controls.at(IDC_MIDI_OUT_LIST)
-                       .items.size() == 1;
-        },
-        kShortWait));
-    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
-}
-
-TEST_F(PortLists, WindowTitleAndAboutEntryOfTheFirstCopy) {
-    OpenDialog();
     EXPECT_EQ(*backend_.Title(IDD_UPDATER_DIALOG), "Velk KT-73B System v3.00");
     const auto menu = backend_.SystemMenu(IDD_UPDATER_DIALOG);
     ASSERT_EQ(menu.size(), 2u);
     EXPECT_EQ(menu[1].first, 0x0010u);
     EXPECT_EQ(menu[1].second, "About KT-73B Updater(&A)...");
     EXPECT_EQ(Control(IDC_PROGRESS).rangeHigh, 100);
+}
+
+// Which names each copy matches is the port selection's; the dialog asks for its own number's.
+TEST_F(PortLists, CopyThreeSelectsOnlyNamesEndingInThree) {
+    Register({"VELK KT Series (3)", "VELK KT Series", "VELK KT Series (13)"});
+    OpenDialog(3);
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, 0);
+}
+
+TEST_F(PortLists, RescanReplacesAChoiceMadeByHand) {
+    Register({"Another Device", "VELK KT Series"});
+    OpenDialog();
+    backend_.SelectListItem(IDD_UPDATER_DIALOG, IDC_MIDI_OUT_LIST, 0);
+    ASSERT_TRUE(WaitForOutList([](const auto& list) { return list.selection == 0; }));
+    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
+    ASSERT_TRUE(WaitForOutList([](const auto& list) { return list.selection == 1; }));
+    // A device that went away takes its entry and, with no match left, the selection with it.
+    devices_.pop_back();
+    backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
+    ASSERT_TRUE(WaitForOutList([](const auto& list) { return list.items.size() == 1; }));
+    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, -1);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // How answers reach the waiting update: the input port wakes the receive side as each message
-// arrives, the tick alone still carries them when that wake-up is off, and the two never run
-// DispatchInbound at once (the thread sanitizer watches the receive side's buffers here).
+// arrives (the whole update of update_run_test.cpp has no tick), the tick alone still carries them
+// when that wake-up is off, and the two never run DispatchInbound at once (the thread sanitizer
+// watches the receive side's buffers here). The device's own requests get the host's automatic
+// answers.
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
@@ -23,34 +25,16 @@ class ReceiveSide : public DialogTest {
         timings.dispatchOnArrival = dispatchOnArrival;
         return timings;
     }
-
-    void ExpectCompleteUpdate() {
-        ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
-        EXPECT_TRUE(backend_.MessageBoxes().empty());
-        EXPECT_EQ(FlashVersusImages(), "");
-        // Each answer came within its write's time-out: no chunk went out twice.
-        EXPECT_EQ(RequestCount(RequestKind::kWrite), 1902u);
-    }
 };
 
-// No tick comes during the whole update, so every answer got to the worker by the wake-up.
-TEST_F(ReceiveSide, AnUpdateCompletesWithoutATickWhenEachAnswerWakesTheReceiveSide) {
-    StartDevice();
-    OpenDialog(1, Timings(kNoTickMs, true));
-    Execute();
-    ExpectCompleteUpdate();
-}
-
-// The same tick without the wake-up: the answer to the Identity Request waits in the queue for
+// Without the wake-up, and no tick: the answer to the Identity Request waits in the queue for
 // a tick that never comes, so the identity wait times out.
 TEST_F(ReceiveSide, WithoutTheWakeUpAnAnswerWaitsForTheTick) {
-    CreateLogFile();
     StartDevice();
     OpenDialog(1, Timings(kNoTickMs, false));
     Execute();
     ASSERT_TRUE(WaitForBoxes(1, kUpdateWait));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Time out error(1)"});
-    EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
     EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
 }
 
@@ -59,11 +43,28 @@ TEST_F(ReceiveSide, TheTickAloneStillCarriesEveryAnswer) {
     StartDevice();
     OpenDialog(1, Timings(FastTimings().tickPeriodMs, false));
     Execute();
-    ExpectCompleteUpdate();
+    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
+    EXPECT_TRUE(backend_.MessageBoxes().empty());
+    EXPECT_EQ(FlashVersusImages(), "");
+}
+
+// The host identity reply carries the model byte only once a device has passed the model check.
+TEST_F(ReceiveSide, IdentityRequestBeforeTheModelCheckIsAnsweredWithFamilyZero) {
+    StartDevice("identity=ignore");
+    OpenDialog();
+    Execute();
+    // The host's ports are open once its Identity Request has reached the device.
+    ASSERT_TRUE(WaitForRequests(RequestKind::kIdentity, 1));
+    device_->WithEmulator([](emu::Emulator& emulator) { emulator.SendIdentityRequest(); });
+    const auto answers = WaitForHostAnswers(1);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].kind, HostMessageKind::kHostIdentityReply);
+    EXPECT_EQ(answers[0].value, 0x00);
 }
 
 // Many device requests while a 1 ms tick and the input's wake-ups both drive the receive side:
-// each is answered once, in order, with nothing lost between the two.
+// each is answered once, in order, with nothing lost between the two. Command 02 from the
+// device then counts as the answer to the update-mode request: the run goes on to erase.
 TEST_F(ReceiveSide, DeviceRequestsAreAnsweredOnceEachWhileTickAndWakeUpsMeet) {
     constexpr std::size_t kRequests = 400;
     StartDevice("update-mode=ignore");
@@ -81,15 +82,18 @@ TEST_F(ReceiveSide, DeviceRequestsAreAnsweredOnceEachWhileTickAndWakeUpsMeet) {
     }
     const auto answers = WaitForHostAnswers(kRequests);
     ASSERT_EQ(answers.size(), kRequests);
-    for (std::size_t i = 0; i < kRequests; i += 4) {
-        EXPECT_EQ(answers[i].kind, HostMessageKind::kHostReply) << i;
-        EXPECT_EQ(answers[i].value, 0) << i;
-        EXPECT_EQ(answers[i + 1].kind, HostMessageKind::kHostReply) << i;
-        EXPECT_EQ(answers[i + 1].value, 0) << i;
-        EXPECT_EQ(answers[i + 2].kind, HostMessageKind::kHostReply) << i;
-        EXPECT_EQ(answers[i + 2].value, 1) << i;
-        EXPECT_EQ(answers[i + 3].kind, HostMessageKind::kHostIdentityReply) << i;
+    const std::pair<HostMessageKind, int> expected[] = {
+        {HostMessageKind::kHostReply, 0},
+        {HostMessageKind::kHostReply, 0},
+        {HostMessageKind::kHostReply, 1},
+        {HostMessageKind::kHostIdentityReply, 0x57}};
+    for (std::size_t i = 0; i < kRequests; ++i) {
+        EXPECT_EQ(answers[i].kind, expected[i % 4].first) << i;
+        EXPECT_EQ(answers[i].value, expected[i % 4].second) << i;
     }
+    EXPECT_EQ(RequestCount(RequestKind::kErase), 0u);
+    device_->WithEmulator([](emu::Emulator& emulator) { emulator.SendCommand(0x02); });
+    EXPECT_TRUE(WaitForRequests(RequestKind::kErase, 1));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "app/model_byte.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/dialog/fast_timings.h"
 #include "tests/midi/recording_winmm.h"
 
 namespace kt73b::testing {
@@ -16,15 +17,10 @@ constexpr auto kBound = 10s;  // for waits on other threads; never a measure of 
 
 // No wait of the run ends by itself while the test takes its time.
 UpdateTimings TestTimings() {
-    UpdateTimings timings;
-    timings.identityTimeout = 60s;
-    timings.eraseTimeout = 60s;
-    timings.writeTimeout = 60s;
-    timings.finishTimeout = 60s;
-    timings.retryPause = 1ms;
-    timings.updateModePause = 1ms;
-    timings.dispatchOnArrival = false;  // the test's Tick is the only receive side
-    return timings;
+    UpdateTimings t = FastTimings();
+    t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = 60s;
+    t.dispatchOnArrival = false;  // the test's Tick is the only receive side
+    return t;
 }
 
 }  // namespace
@@ -111,10 +107,6 @@ RecordedDialogTest::DialogThreadHold::~DialogThreadHold() {
 Bytes IdentityReply(std::uint8_t model) {
     return {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, model, 0x00,
             0x00, 0x00, 0x33, 0x30, 0x30, 0x30, 0xF7};
-}
-
-Bytes Answer(std::uint8_t status) {
-    return {0xF0, 0x52, 0x00, 0x57, 0x00, status, 0xF7};
 }
 
 }  // namespace kt73b::testing
