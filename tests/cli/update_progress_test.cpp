@@ -25,7 +25,7 @@ class UpdateProgressTest : public ::testing::Test {
     const Clock::time_point start_ = Clock::time_point{} + 1000s;
 };
 
-TEST_F(UpdateProgressTest, TheTimeLeftIsKnownOnceErasingAndWritingHaveBeenMeasured) {
+TEST_F(UpdateProgressTest, TheTimeLeftIsKnownOnceErasingAndWritingHaveBeenMeasuredAndCountsDown) {
     At(0s, 0, 100, 0);
     EXPECT_EQ(FiguresAt(0s).written, 0u);
     EXPECT_EQ(FiguresAt(0s).total, kTotal);
@@ -45,13 +45,9 @@ TEST_F(UpdateProgressTest, TheTimeLeftIsKnownOnceErasingAndWritingHaveBeenMeasur
     // Left: 0x2C7000 to erase at 1 s per 64 KiB (44.4 s), and 3,764,224 bytes to write at
     // 16 KiB per s (229.75 s).
     EXPECT_EQ(figures.left->count(), 274);
-}
 
-TEST_F(UpdateProgressTest, TheCurrentEraseStepCountsDownFromItsEstimate) {
-    At(0s, 1, 10, 1);
-    At(11s, 2, 10, 1);
-    At(15s, 3, kLowRegion, kLowRegion);
-    At(31s, 4, kLowRegion, kLowRegion);  // the low region written in 16 s
+    // The low region written in 16 s: the next erase step counts down from its estimate.
+    At(31s, 4, kLowRegion, kLowRegion);
     const auto atStart = FiguresAt(31s).left;
     const auto later = FiguresAt(61s).left;
     ASSERT_TRUE(atStart && later);
