@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "virtual_host.h"
+#include "host_bytes.h"
 
 namespace kt73b::emu {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "emulator/emulator.h"
 #include "emulator/fault_script_parser.h"
+#include "emulator/link_model.h"
 #include "virtual_host.h"
 
 namespace kt73b::emu {
@@ -70,6 +71,18 @@ TEST(EmulatorTiming, AHeldBackAnswerDoesNotHoldUpLaterOnes) {
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers[0].due, milliseconds(100) + microseconds(15600));  // the finish answer
     EXPECT_EQ(answers[1].due, microseconds(15600) + milliseconds(1000));
+}
+
+TEST(LinkModel, MessagesQueueBehindEachOtherAndArrivalIfSentDoesNotTakeTheLink) {
+    LinkDirection link({1000, microseconds(100)});  // 1 ms per byte
+    EXPECT_EQ(link.ArrivalIfSent(microseconds(0), 3), microseconds(3100));
+    EXPECT_EQ(link.ArrivalIfSent(microseconds(0), 3), microseconds(3100));
+    EXPECT_EQ(link.Transfer(microseconds(0), 10), microseconds(10100));
+    // handed over while the first is still on the wire
+    EXPECT_EQ(link.Transfer(microseconds(2000), 5), microseconds(15100));
+    EXPECT_EQ(link.ArrivalIfSent(microseconds(0), 3), microseconds(18100));
+    // handed over once the link is free again
+    EXPECT_EQ(link.Transfer(microseconds(20000), 1), microseconds(21100));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,29 +10,20 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// `line` holds the words after the program's name, separated by single spaces.
-bool Parse(const std::string& line, ProgramOptions& options, std::string& error) {
-    std::vector<std::string> words = {"kt73b-emulator"};
-    for (std::size_t at = 0, end = 0; at <= line.size(); at = end + 1) {
-        end = std::min(line.find(' ', at), line.size());
-        words.push_back(line.substr(at, end - at));
-    }
-    std::vector<const char*> args;
-    for (const std::string& word : words)
-        args.push_back(word.c_str());
+bool Parse(std::vector<const char*> args, ProgramOptions& options, std::string& error) {
+    args.insert(args.begin(), "kt73b-emulator");
     return ParseProgramOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
 TEST(ProgramOptions, EveryValueReachesTheSettings) {
     ProgramOptions options;
     std::string error;
-    ASSERT_TRUE(
-        Parse("--name Bench-Unit --model=0x58 --not-in-update-mode --command-time=3ms "
-              "--erase-time 1s --erase-time-fixed=20ms --write-time=500us "
-              "--link-rate=3125 --link-latency=2ms --fault write#3=status:8 "
-              "--fault-script=finish-timeout --flash-out=/tmp/f.bin --once "
-              "--expect=/tmp/images --verbose",
-              options, error))
+    ASSERT_TRUE(Parse(
+        {"--name", "Bench-Unit", "--model=0x58", "--not-in-update-mode", "--command-time=3ms",
+         "--erase-time", "1s", "--erase-time-fixed=20ms", "--write-time=500us", "--link-rate=3125",
+         "--link-latency=2ms", "--fault", "write#3=status:8", "--fault-script=finish-timeout",
+         "--flash-out=/tmp/f.bin", "--once", "--expect=/tmp/images", "--verbose"},
+        options, error))
         << error;
     const auto& device = options.settings.device;
     EXPECT_EQ(options.name, "Bench-Unit");
@@ -55,20 +45,21 @@ TEST(ProgramOptions, EveryValueReachesTheSettings) {
 }
 
 TEST(ProgramOptions, MistakesAreNamed) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"--bogus", "unknown option '--bogus'"},
-        {"--model", "needs a value"},
-        {"--model 0x80", "0 to 0x7F"},
-        {"--write-time fast", "no duration"},
-        {"--fault-script nope", "no fault script is named 'nope'"},
-        {"--once=yes", "takes no value"},
-        {"--expect /tmp", "--expect is used with --once"},
-        {"--name=", "must not be empty"},
+    const std::pair<std::vector<const char*>, std::string> cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--model"}, "needs a value"},
+        {{"--model", "0x80"}, "0 to 0x7F"},
+        {{"--write-time", "fast"}, "no duration"},
+        {{"--fault-script", "nope"}, "no fault script is named 'nope'"},
+        {{"--once=yes"}, "takes no value"},
+        {{"--expect", "/tmp"}, "--expect is used with --once"},
+        {{"--name="}, "must not be empty"},
     };
     for (const auto& [args, expected] : cases) {
+        SCOPED_TRACE(expected);
         ProgramOptions options;
         std::string error;
-        EXPECT_FALSE(Parse(args, options, error)) << args;
+        EXPECT_FALSE(Parse(args, options, error));
         EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
 }
