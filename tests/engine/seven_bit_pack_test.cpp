@@ -1,12 +1,15 @@
+// The two 7-bit encodings of the device's frames: packed data and 32-bit values in septets.
 #include "engine/seven_bit_pack.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
 
 #include "engine/protocol_constants.h"
+#include "engine/septets.h"
 
 namespace kt73b {
 namespace {
@@ -55,6 +58,20 @@ TEST(UnpackSevenBit, RejectsWhatNoPackingProduces) {
     EXPECT_EQ(UnpackSevenBit(out.data(), leadingBitSeven.data(), leadingBitSeven.size()), -1);
     const Bytes bitForMissingByte{0x20, 0x01};  // top bit claimed for a second byte
     EXPECT_EQ(UnpackSevenBit(out.data(), bitForMissingByte.data(), bitForMissingByte.size()), -1);
+}
+
+TEST(Septets, DecodeRoundTripsAndRejectsBitSeven) {
+    for (std::uint32_t value : {0u, 0x7Fu, 0x80u, 0x3B6800u, 0xCADBBE3Du, 0xFFFFFFFFu}) {
+        std::array<std::uint8_t, 5> encoded{};
+        EncodeSeptets(value, encoded.data());
+        std::uint32_t decoded = 0;
+        ASSERT_TRUE(DecodeSeptets(encoded.data(), 5, decoded));
+        EXPECT_EQ(decoded, value);
+    }
+    const std::uint8_t broken[] = {0x00, 0x80, 0x00, 0x00, 0x00};
+    std::uint32_t untouched = 1234;
+    EXPECT_FALSE(DecodeSeptets(broken, 5, untouched));
+    EXPECT_EQ(untouched, 1234u);
 }
 
 }  // namespace
