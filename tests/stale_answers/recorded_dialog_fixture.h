@@ -60,8 +60,7 @@ class RecordedDialogTest : public ::testing::Test {
     std::deque<Bytes> sent_;  // the hook appends on the sending thread; the test takes
 };
 
-// The device's answers.
+// The device's Identity Reply.
 Bytes IdentityReply(std::uint8_t model);
-Bytes Answer(std::uint8_t status);
 
 }  // namespace kt73b::testing

@@ -3,11 +3,9 @@
 // queue: a doubled answer, or one left over from the run before, must not move the run on.
 #include <gtest/gtest.h>
 
-#include <array>
-
-#include "engine/outbound_messages.h"
 #include "recorded_dialog_fixture.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/emulator/host_bytes.h"
 
 namespace kt73b::testing {
 namespace {
@@ -18,21 +16,9 @@ using namespace std::chrono_literals;
 // nothing, so this bound only limits how long the test looks (it can never fail correct code).
 constexpr auto kWouldHaveMovedOn = 200ms;
 
-Bytes Built(std::size_t (*build)(std::span<std::uint8_t>, std::uint8_t), std::uint8_t model) {
-    std::array<std::uint8_t, 64> out{};
-    return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(build(out, model)));
-}
-
-Bytes IdentityRequest() {
-    std::array<std::uint8_t, 16> out{};
-    return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(BuildIdentityRequest(out)));
-}
-
-Bytes EraseRequest(std::uint32_t address, std::uint32_t size) {
-    std::array<std::uint8_t, 32> out{};
-    const std::size_t length = BuildEraseRequest(out, 0x57, address, size);
-    return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(length));
-}
+using emu::testing::Answer;
+using emu::testing::EraseRequest;
+using emu::testing::IdentityRequest;
 
 class StaleAnswers : public RecordedDialogTest {
   protected:
@@ -42,7 +28,7 @@ class StaleAnswers : public RecordedDialogTest {
         ASSERT_EQ(NextSent(), IdentityRequest());
         Queue(IdentityReply(0x57));
         Tick();
-        ASSERT_EQ(NextSent(), Built(&BuildUpdateModeRequest, 0x57));
+        ASSERT_EQ(NextSent(), emu::testing::UpdateModeRequest());
     }
     bool WaitForBoxesAndRestore(std::size_t boxes) {
         return backend_.WaitUntil(
