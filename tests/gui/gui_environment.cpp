@@ -1,4 +1,4 @@
-#include "gui_environment.h"
+#include "gui_fixture.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>

@@ -5,9 +5,6 @@
 #include "app/model_byte.h"
 #include "app/updater_app.h"
 #include "app/updater_dialog.h"
-#include "emulator/image_check.h"
-#include "engine/image_set.h"
-#include "gui_environment.h"
 #include "resources/ui/resource_ids.h"
 
 namespace kt73b::testing {
@@ -84,14 +81,6 @@ std::uint32_t GuiTest::Requests(emu::RequestKind kind) {
     std::uint32_t count = 0;
     device_->WithEmulator([&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
     return count;
-}
-
-std::string GuiTest::FlashVersusImages() {
-    std::string difference;
-    device_->WithEmulator([&](emu::Emulator& emulator) {
-        difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
-    });
-    return difference;
 }
 
 }  // namespace kt73b::testing

@@ -16,6 +16,9 @@
 
 namespace kt73b::testing {
 
+// Empty when the GUI is up (gui_environment.cpp starts it once); otherwise why not.
+const std::string& GuiUnavailableReason();
+
 class GuiTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -33,7 +36,6 @@ class GuiTest : public ::testing::Test {
     std::string Text(int id);
     bool Enabled(int id);
     std::uint32_t Requests(emu::RequestKind kind);  // of that kind, the device received
-    std::string FlashVersusImages();
 
     ui::WxBackend backend_;
     GuiDriver driver_{backend_};

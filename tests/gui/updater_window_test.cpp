@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "app/instance_numbering.h"
+#include "emulator/image_check.h"
+#include "engine/image_set.h"
 #include "gui_fixture.h"
 #include "platform/ui/wx/message_box.h"
 #include "resources/ui/resource_ids.h"
@@ -32,7 +34,9 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
         // The run restores the controls and then disables Execute: wait for both.
         ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }, kGuiWait));
         EXPECT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }, kGuiWait));
-        EXPECT_EQ(FlashVersusImages(), "");
+        device_->WithEmulator([](emu::Emulator& emulator) {
+            EXPECT_EQ(emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage), "");
+        });
         std::filesystem::create_directories(KT73B_GUI_ARTEFACT_DIR);  // kept after the run
         EXPECT_TRUE(driver_.SaveScreenshot(KT73B_GUI_ARTEFACT_DIR "/dialog-after-update.png"));
 
