@@ -9,12 +9,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes PopOne(MessageRing& ring) {
-    Bytes message(ring.PeekLength().value_or(0));
-    ring.Pop(message.data());
-    return message;
-}
-
 TEST(MessageRing, RefusesWhatDoesNotFitAndTakesItOnceThereIsRoom) {
     MessageRing ring(64);
     const Bytes big(40, 1);
@@ -45,7 +39,9 @@ TEST(MessageRing, OneProducerAndOneConsumerLoseAndMixNothingAcrossTheWrap) {
             std::this_thread::yield();
             continue;
         }
-        wrong += PopOne(ring) == message(n++) ? 0 : 1;
+        Bytes popped(ring.PeekLength().value_or(0));
+        ring.Pop(popped.data());
+        wrong += popped == message(n++) ? 0 : 1;
     }
     producer.join();
     EXPECT_EQ(wrong, 0);

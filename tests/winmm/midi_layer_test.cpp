@@ -139,8 +139,7 @@ TEST_F(MidiLayerTest, In_MessagesComeBackDoneInTheBuffersWithTheirOwnBytesOnTheL
     EXPECT_EQ(log[2].message, MIM_LONGDATA);
     EXPECT_EQ(log[2].param1, reinterpret_cast<DWORD_PTR>(first));
     EXPECT_EQ(log[2].recorded, Bytes(split.begin(), split.begin() + 8));
-    EXPECT_NE(log[2].flags & MHDR_DONE, 0u);
-    EXPECT_EQ(log[2].flags & MHDR_INQUEUE, 0u);
+    EXPECT_EQ(log[2].flags & (MHDR_DONE | MHDR_INQUEUE), MHDR_DONE);
     EXPECT_NE(log[2].thread, std::this_thread::get_id());
     EXPECT_EQ(log[3].recorded, Bytes(split.begin() + 8, split.end()));
     EXPECT_EQ(log[4].recorded, longMessage);
@@ -194,16 +193,14 @@ TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIs
     ASSERT_EQ(midiOutPrepareHeader(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     ASSERT_EQ(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(sent_, std::vector<Bytes>{message});
-    EXPECT_NE(header.dwFlags & MHDR_DONE, 0u);
-    EXPECT_EQ(header.dwFlags & MHDR_INQUEUE, 0u);
+    EXPECT_EQ(header.dwFlags & (MHDR_DONE | MHDR_INQUEUE), MHDR_DONE);
     // Done before the call returned, and marked so before the callback heard of it.
     auto log = log_.WaitFor(2);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].message, MOM_OPEN);
     EXPECT_EQ(log[1].message, MOM_DONE);
     EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(&header));
-    EXPECT_NE(log[1].flags & MHDR_DONE, 0u);
-    EXPECT_EQ(log[1].flags & MHDR_INQUEUE, 0u);
+    EXPECT_EQ(log[1].flags & (MHDR_DONE | MHDR_INQUEUE), MHDR_DONE);
 
     loopback::UnregisterDevice(id_);
     EXPECT_NE(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
