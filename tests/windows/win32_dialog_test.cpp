@@ -4,16 +4,111 @@
 // decides is checked headless (tests/dialog); here, what the real windows can get wrong.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/model_byte.h"
+#include "app/updater_dialog.h"
+#include "emulator/fault_script_parser.h"
 #include "emulator/image_check.h"
+#include "emulator/loopback/loopback_emulator.h"
 #include "engine/image_set.h"
 #include "platform/ui/win32/minimised_icon.h"
-#include "tests/windows/win32_dialog_fixture.h"
+#include "platform/ui/win32/win32_backend.h"
+#include "resources/ui/resource_ids.h"
+#include "tests/windows/window_probe.h"
 
 // After windows.h, which it needs.
 #include <commctrl.h>
 
 namespace kt73b::testing {
 namespace {
+
+// A whole update with a 2 ms tick and no link or device time takes a few seconds.
+constexpr auto kUpdateWait = 120s;
+
+// Runs the dialog in this process, on a thread of its own, against the emulated device on the
+// in-process loopback (its MIDI through the layer put in winmm's import slots), with short
+// pauses and tick. The test drives it as a user would, by posted input.
+class Win32DialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!CanCreateWindows())
+            GTEST_SKIP() << "Wine has no display here: run the tests under xvfb-run";
+        ASSERT_TRUE(ui::Win32Backend::InitCommonControls());
+        ui::SetBackend(&backend_);
+        SetModelByte(0x57);  // one per process: every test starts as a fresh process would
+        SetHostIdentityFamily(0);
+    }
+    // Ends a dialog still open as Escape does, after any box a failed test left open.
+    void TearDown() override {
+        if (dialogThread_.joinable()) {
+            if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_))
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            if (!ended_)
+                PostMessageA(main_, WM_CLOSE, 0, 0);
+            dialogThread_.join();
+            dialog_.reset();  // joins the worker
+        }
+        device_.reset();
+        ui::SetBackend(nullptr);
+    }
+
+    void StartDevice(const std::string& faults = "") {
+        emu::EmulatorSettings settings = emu::InstantSettings();
+        std::string error;
+        ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
+        device_ = std::make_unique<emu::LoopbackEmulator>(settings);
+    }
+    void OpenDialog() {
+        UpdateTimings timings;
+        timings.retryPause = 2ms;
+        timings.updateModePause = 2ms;
+        timings.tickPeriodMs = 2;
+        dialog_ = std::make_unique<CTn8UpdatorDlg>(1, timings);
+        dialogThread_ = std::thread([this] {
+            dialogThreadId_ = GetCurrentThreadId();
+            modalResult_ = dialog_->DoModal();
+            ended_ = true;
+        });
+        ASSERT_TRUE(WaitUntil([this] {
+            if (dialogThreadId_ == 0)
+                return false;  // the windows of thread 0 would be every thread's
+            main_ = DialogWithControl(DialogThreadWindows(), IDC_MIDI_IN_LIST);
+            return main_ != nullptr && !TextOf(main_).empty();
+        })) << "the main dialog did not show";
+    }
+
+    std::vector<HWND> DialogThreadWindows() const {
+        return TopLevelWindows(GetCurrentProcessId(), dialogThreadId_);
+    }
+    // The about box or message box the main window owns, once it shows; null if none came.
+    HWND WaitForOwnedDialog() const {
+        HWND owned = nullptr;
+        WaitUntil([&] { return (owned = DialogOwnedBy(DialogThreadWindows(), main_)) != nullptr; });
+        return owned;
+    }
+    bool WaitUntilRestored() {
+        return WaitUntil([this] {
+            return IsEnabled(main_, IDC_RESCAN) && IsEnabled(main_, IDC_MIDI_IN_LIST) &&
+                   IsEnabled(main_, IDC_MIDI_OUT_LIST);
+        });
+    }
+    std::string Status() const { return TextOf(GetDlgItem(main_, IDC_STATUS_LINE)); }
+
+    ui::Win32Backend backend_{GetModuleHandleA(nullptr)};
+    std::unique_ptr<emu::LoopbackEmulator> device_;
+    std::unique_ptr<CTn8UpdatorDlg> dialog_;
+    HWND main_ = nullptr;
+    // Written by the dialog's thread (its id as it starts, DoModal's result, then `ended_`),
+    // read by the test's thread.
+    std::atomic<DWORD> dialogThreadId_{0};
+    std::atomic<int> modalResult_{0};
+    std::atomic<bool> ended_{false};
+    std::thread dialogThread_;
+};
 
 TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
     StartDevice();
