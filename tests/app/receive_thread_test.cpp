@@ -4,8 +4,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <semaphore>
 #include <thread>
 
 namespace kt73b {
@@ -17,39 +16,23 @@ using namespace std::chrono_literals;
 constexpr auto kLongEnough = 10s;
 
 // A procedure that counts its runs; each run stays inside until the test releases it.
-class Procedure {
-  public:
-    static void Run(void* self) { static_cast<Procedure*>(self)->OnRun(); }
-
-    void Release() {
-        std::lock_guard lock(mutex_);
-        held_ = false;
-        changed_.notify_all();
+struct Procedure {
+    static void Run(void* self) {
+        auto* procedure = static_cast<Procedure*>(self);
+        ++procedure->runs;
+        procedure->inside = true;
+        procedure->entered.release();
+        procedure->released.acquire();
+        procedure->inside = false;
     }
-    // Until `count` runs have begun and, with `inside`, one is under way; false past the bound.
-    bool WaitForRuns(int count, bool inside = false) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, kLongEnough,
-                                 [&] { return runs_ >= count && (!inside || inside_); });
-    }
+    // Lets every run from now on through.
+    void Release() { released.release(1000); }
+    bool WaitForARun() { return entered.try_acquire_for(kLongEnough); }
 
-    // Written by the receive thread under mutex_; atomic so the test may look without it.
-    std::atomic<int> runs_{0};
-    std::atomic<bool> inside_{false};
-
-  private:
-    void OnRun() {
-        std::unique_lock lock(mutex_);
-        ++runs_;
-        inside_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return !held_; });
-        inside_ = false;
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool held_ = true;
+    std::atomic<int> runs{0};
+    std::atomic<bool> inside{false};
+    std::counting_semaphore<> entered{0};
+    std::counting_semaphore<> released{0};
 };
 
 // A message queued while the receive side drains must not wait for the next tick, nor be seen
@@ -59,16 +42,16 @@ TEST(ReceiveThread, AWakeRunsTheProcedureAndWakesDuringARunFoldIntoOneMoreRun) {
     ReceiveThread thread;
     ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
     EXPECT_TRUE(thread.Running());
-    EXPECT_EQ(procedure.runs_.load(), 0);  // nothing runs before the first wake
+    EXPECT_EQ(procedure.runs.load(), 0);  // nothing runs before the first wake
     thread.OnInboundQueued();
-    ASSERT_TRUE(procedure.WaitForRuns(1, true));
+    ASSERT_TRUE(procedure.WaitForARun());
     for (int i = 0; i < 5; ++i) {
         thread.Wake();
     }
     procedure.Release();
-    ASSERT_TRUE(procedure.WaitForRuns(2));
+    ASSERT_TRUE(procedure.WaitForARun());
     thread.Stop();
-    EXPECT_EQ(procedure.runs_.load(), 2);
+    EXPECT_EQ(procedure.runs.load(), 2);
 }
 
 TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
@@ -76,12 +59,12 @@ TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     ReceiveThread thread;
     ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
     thread.Wake();
-    ASSERT_TRUE(procedure.WaitForRuns(1, true));
+    ASSERT_TRUE(procedure.WaitForARun());
     std::atomic<bool> stopped{false};
     std::atomic<bool> insideWhenStopped{true};
     std::thread stopper([&] {
         thread.Stop();
-        insideWhenStopped = procedure.inside_.load();
+        insideWhenStopped = procedure.inside.load();
         stopped = true;
     });
     // Stop says the thread is ending before it waits for the run.
@@ -95,7 +78,7 @@ TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     EXPECT_FALSE(thread.Running());
     thread.Wake();
     thread.Stop();  // a second Stop finds nothing to stop
-    EXPECT_EQ(procedure.runs_.load(), 1);
+    EXPECT_EQ(procedure.runs.load(), 1);
 }
 
 }  // namespace

@@ -3,47 +3,41 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <map>
 
 #include "engine/image_set.h"
-#include "engine/protocol_constants.h"
 
 namespace kt73b {
 namespace {
 
-// Each region is erased once before it is written once with an image of its size, and the
-// regions adjoin and cover the flash.
-TEST(StepTable, ErasesEachRegionBeforeWritingItsImageOnceAndCoversTheFlash) {
-    std::set<std::pair<std::uint32_t, std::uint32_t>> erased;
-    std::set<std::pair<std::uint32_t, std::uint32_t>> written;
+// That each region is erased, then written once with its image, is the whole update's check (the
+// flash equal to the images after 3 erase requests and 1,902 frames). That check compares at the
+// table's own addresses, so the regions are checked to adjoin and cover the flash here; and it is
+// only as strong as the images: each of its region's size, with bytes that have bit 7 set (the
+// packing's hard case), different from each other so that an image in the wrong region shows.
+TEST(StepTable, RegionsCoverTheFlashAndEachImageCanBeToldApart) {
+    std::map<std::uint32_t, std::uint32_t> erased;  // size by address
     for (const StepRow& row : kStepTable) {
-        SCOPED_TRACE(row.address);
-        EXPECT_EQ(row.size % kWriteChunkBytes, 0u);
         if (row.type == kStepErase) {
-            EXPECT_TRUE(erased.emplace(row.address, row.size).second);
+            erased[row.address] = row.size;
             continue;
         }
-        ASSERT_EQ(row.type, kStepWrite);
-        EXPECT_TRUE(erased.count({row.address, row.size})) << "written before erased";
-        EXPECT_TRUE(written.emplace(row.address, row.size).second);
+        SCOPED_TRACE(row.imageId);
         const auto image = LookupImage(row.imageId);
         EXPECT_EQ(image.size(), row.size);
-        // Bytes with bit 7 set must be present, or the packing goes untested end to end.
         EXPECT_TRUE(std::any_of(image.begin(), image.end(), [](auto b) { return b >= 0x80; }));
     }
-    EXPECT_EQ(erased, written);
     std::uint32_t next = 0;
     for (const auto& [address, size] : erased) {
         EXPECT_EQ(address, next);
         next = address + size;
     }
     EXPECT_EQ(next, kFlashBytes);
-    EXPECT_TRUE(LookupImage(0).empty());
-    // The images differ, so an image written to the wrong region shows in the flash.
     const auto low = LookupImage(kImageLow);
     const auto middle = LookupImage(kImageMiddle);
     ASSERT_LE(low.size(), middle.size());
     EXPECT_FALSE(std::equal(low.begin(), low.end(), middle.begin()));
+    EXPECT_TRUE(LookupImage(0).empty());
 }
 
 }  // namespace
