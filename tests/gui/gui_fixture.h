@@ -16,7 +16,7 @@
 
 namespace kt73b::testing {
 
-// Empty when the GUI is up (gui_environment.cpp starts it once); otherwise why not.
+// Empty when the GUI is up (gui_fixture.cpp starts it once); otherwise why not.
 const std::string& GuiUnavailableReason();
 
 class GuiTest : public ::testing::Test {
