@@ -1,8 +1,6 @@
 // Replaces the plain and nothrow forms of operator new and delete of this test binary. A block
 // carries a tag in front of it that says whether a nothrow form gave it out; those are counted
 // until they come back.
-#include "tests/midi/live_allocations.h"
-
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
