@@ -25,12 +25,9 @@ struct Event {
 // What the callbacks saw, in order; the test waits for a count, bounded.
 class CallbackLog {
   public:
-    static void CALLBACK InProc(HMIDIIN, UINT message, DWORD_PTR instance, DWORD_PTR param1,
-                                DWORD_PTR) {
-        reinterpret_cast<CallbackLog*>(instance)->Add(message, param1);
-    }
-    static void CALLBACK OutProc(HMIDIOUT, UINT message, DWORD_PTR instance, DWORD_PTR param1,
-                                 DWORD_PTR) {
+    template <typename Handle>
+    static void CALLBACK Proc(Handle, UINT message, DWORD_PTR instance, DWORD_PTR param1,
+                              DWORD_PTR) {
         reinterpret_cast<CallbackLog*>(instance)->Add(message, param1);
     }
 
@@ -79,7 +76,7 @@ class MidiLayerTest : public ::testing::Test, public loopback::LoopbackDevice {
 
     void OpenInput(CallbackLog* log = nullptr) {
         ASSERT_EQ(midiInGetNumDevs(), 1u);
-        ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::InProc),
+        ASSERT_EQ(midiInOpen(&in_, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::Proc<HMIDIIN>),
                              reinterpret_cast<DWORD_PTR>(log != nullptr ? log : &log_),
                              CALLBACK_FUNCTION),
                   MMSYSERR_NOERROR);
@@ -183,7 +180,7 @@ TEST_F(MidiLayerTest, In_AQueuedBufferIsTheDriversUntilTheResetAndTheCloseFreesT
 TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIsNot) {
     HMIDIOUT out = nullptr;
     ASSERT_EQ(midiOutGetNumDevs(), 1u);
-    ASSERT_EQ(midiOutOpen(&out, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::OutProc),
+    ASSERT_EQ(midiOutOpen(&out, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::Proc<HMIDIOUT>),
                           reinterpret_cast<DWORD_PTR>(&log_), CALLBACK_FUNCTION),
               MMSYSERR_NOERROR);
     Bytes message{0xF0, 0x52, 0x00, 0x57, 0x01, 0xF7};
