@@ -82,28 +82,6 @@ void RecordedDialogTest::Tick() {
     winmm.TimerProcedure()(0, 0, winmm.TimerUser(), 0, 0);
 }
 
-RecordedDialogTest::DialogThreadHold::DialogThreadHold(CTn8UpdatorDlg& dialog) {
-    thread_ = std::thread([this, &dialog] {
-        dialog.OnDialogThread([this](ui::WindowHost&) {
-            std::unique_lock lock(mutex_);
-            holding_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-        });
-    });
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return holding_; });
-}
-
-RecordedDialogTest::DialogThreadHold::~DialogThreadHold() {
-    {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-}
-
 Bytes IdentityReply(std::uint8_t model) {
     return {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, model, 0x00,
             0x00, 0x00, 0x33, 0x30, 0x30, 0x30, 0xF7};

@@ -36,20 +36,6 @@ class RecordedDialogTest : public ::testing::Test {
     // One tick of the receive side: it takes every queued message.
     void Tick();
 
-    // Holds the dialog's thread, so the worker stops at its next control call, until destroyed.
-    class DialogThreadHold {
-      public:
-        explicit DialogThreadHold(CTn8UpdatorDlg& dialog);
-        ~DialogThreadHold();
-
-      private:
-        std::mutex mutex_;
-        std::condition_variable changed_;
-        bool holding_ = false;
-        bool released_ = false;
-        std::thread thread_;
-    };
-
     ui::HeadlessBackend backend_;
     std::unique_ptr<CTn8UpdatorDlg> dialog_;
 

@@ -3,6 +3,8 @@
 // queue: a doubled answer, or one left over from the run before, must not move the run on.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "recorded_dialog_fixture.h"
 #include "resources/ui/resource_ids.h"
 #include "tests/emulator/host_bytes.h"
@@ -44,12 +46,21 @@ class StaleAnswers : public RecordedDialogTest {
 TEST_F(StaleAnswers, ADoubledAnswerTakenAfterTheNextRequestWentOutDoesNotCountForIt) {
     RunUpToTheUpdateModeRequest();
     {
-        // The worker takes the answer and stops at its next control call; the copy is queued
-        // before the first erase request goes out.
-        const DialogThreadHold hold(*dialog_);
+        // The dialog's thread is held, so the worker takes the answer and stops at its next
+        // control call; the copy is queued before the first erase request goes out.
+        std::promise<void> holding;
+        std::promise<void> release;
+        const auto hold = std::async(std::launch::async, [&] {
+            dialog_->OnDialogThread([&](ui::WindowHost&) {
+                holding.set_value();
+                release.get_future().wait();
+            });
+        });
+        holding.get_future().wait();
         Queue(Answer(0));
         Tick();
         Queue(Answer(0));
+        release.set_value();
     }
     const Bytes firstErase = EraseRequest(0x040000, 0x0B0000);
     ASSERT_EQ(NextSent(), firstErase);
