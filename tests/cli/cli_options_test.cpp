@@ -42,32 +42,26 @@ TEST(CliOptions, EachOptionSetsItsFieldAndValuesComeNextOrAfterAnEqualsSign) {
     EXPECT_EQ(parsed.options.faultRules, "write#3=status:8");
 }
 
-struct BadCommandLine {
-    std::vector<std::string_view> words;
-    std::string_view errorPart;
-};
-
-class CliOptionsRefuse : public ::testing::TestWithParam<BadCommandLine> {};
-
-TEST_P(CliOptionsRefuse, SayingWhatIsWrong) {
-    const Parsed parsed = Parse(GetParam().words);
-    EXPECT_FALSE(parsed.ok);
-    EXPECT_NE(parsed.error.find(GetParam().errorPart), std::string::npos) << parsed.error;
+TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
+    const std::pair<std::vector<std::string_view>, std::string_view> cases[] = {
+        {{"--verbose"}, "unknown option '--verbose'"},
+        {{"-h"}, "unknown option '-h'"},
+        {{"update"}, "unexpected argument 'update'"},
+        {{"--in"}, "--in needs a value"},
+        {{"--out="}, "--out needs a port"},
+        {{"--in", "0", "--in", "1"}, "--in is given more than once"},
+        {{"--list=yes"}, "--list takes no value"},
+        {{"--fault", "not-in-update-mode"}, "add --emulate"},
+        {{"--emulate", "--fault", "no-such-script"}, "neither the name of a fault script"},
+        {{"--emulate", "--fault", "write#0=drop"}, "counted from 1"},
+    };
+    for (const auto& [words, errorPart] : cases) {
+        SCOPED_TRACE(errorPart);
+        const Parsed parsed = Parse(words);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_NE(parsed.error.find(errorPart), std::string::npos) << parsed.error;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BadCommandLines, CliOptionsRefuse,
-    ::testing::Values(BadCommandLine{{"--verbose"}, "unknown option '--verbose'"},
-                      BadCommandLine{{"-h"}, "unknown option '-h'"},
-                      BadCommandLine{{"update"}, "unexpected argument 'update'"},
-                      BadCommandLine{{"--in"}, "--in needs a value"},
-                      BadCommandLine{{"--out="}, "--out needs a port"},
-                      BadCommandLine{{"--in", "0", "--in", "1"}, "--in is given more than once"},
-                      BadCommandLine{{"--list=yes"}, "--list takes no value"},
-                      BadCommandLine{{"--fault", "not-in-update-mode"}, "add --emulate"},
-                      BadCommandLine{{"--emulate", "--fault", "no-such-script"},
-                                     "neither the name of a fault script"},
-                      BadCommandLine{{"--emulate", "--fault", "write#0=drop"}, "counted from 1"}));
 
 TEST(CliHelp, NamesEveryOptionFaultScriptAndExitStatus) {
     const std::string help = CliHelpText();
