@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -39,6 +40,8 @@ class TemplateCursor {
         return low | static_cast<std::uint32_t>(U16()) << 16;
     }
     int Coordinate() { return static_cast<std::int16_t>(U16()); }
+    // x, y, width and height, in the order a braced list reads them.
+    std::array<int, 4> Box() { return {Coordinate(), Coordinate(), Coordinate(), Coordinate()}; }
     // The shared texts are ASCII; anything else reads as '?', so that it cannot compare equal.
     std::string Text() {
         std::string text;
@@ -120,10 +123,7 @@ TEST_F(UpdaterExeResources, DialogTemplates_AreTheSharedLayouts) {
         const std::uint32_t style = in.U32();
         EXPECT_EQ(style, want.style);
         ASSERT_EQ(in.U16(), want.controls.size());
-        EXPECT_EQ(in.Coordinate(), want.x);
-        EXPECT_EQ(in.Coordinate(), want.y);
-        EXPECT_EQ(in.Coordinate(), want.width);
-        EXPECT_EQ(in.Coordinate(), want.height);
+        EXPECT_EQ(in.Box(), (std::array{want.x, want.y, want.width, want.height}));
         in.NameOrNumber();  // menu
         in.NameOrNumber();  // window class
         EXPECT_EQ(in.Text(), want.caption);
@@ -137,10 +137,7 @@ TEST_F(UpdaterExeResources, DialogTemplates_AreTheSharedLayouts) {
             in.AlignToFour();
             in.Skip(8);  // help id, extended style
             EXPECT_EQ(in.U32(), control.style);
-            EXPECT_EQ(in.Coordinate(), control.x);
-            EXPECT_EQ(in.Coordinate(), control.y);
-            EXPECT_EQ(in.Coordinate(), control.width);
-            EXPECT_EQ(in.Coordinate(), control.height);
+            EXPECT_EQ(in.Box(), (std::array{control.x, control.y, control.width, control.height}));
             EXPECT_EQ(static_cast<std::int32_t>(in.U32()), control.id);
             EXPECT_EQ(ClassNameOf(in.NameOrNumber()), ClassNameOf(std::string(control.className)));
             // An icon static names its icon by number, every other control carries its text.
