@@ -41,7 +41,8 @@ class GuiDriver {
     void OnGui(const std::function<void()>& call);
     // Checks `condition` here, on the script's thread, until it holds; false when `timeout`
     // passed first. The condition reads the windows through Read or OnGui.
-    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+    bool WaitFor(const std::function<bool()>& condition,
+                 std::chrono::milliseconds timeout = kGuiWait);
     bool IsOpen(int templateId) {
         return Read<bool>([&] { return Window(templateId) != nullptr; });
     }
@@ -49,10 +50,10 @@ class GuiDriver {
         return Read<bool>([&] { return backend_.OpenMessageBox() != nullptr; });
     }
     bool WaitForWindow(int templateId) {
-        return WaitFor([&] { return IsOpen(templateId); }, kGuiWait);
+        return WaitFor([&] { return IsOpen(templateId); });
     }
     bool WaitUntilClosed(int templateId) {
-        return WaitFor([&] { return !IsOpen(templateId); }, kGuiWait);
+        return WaitFor([&] { return !IsOpen(templateId); });
     }
 
     // GUI thread: the innermost window of `templateId`, or null.
