@@ -59,17 +59,6 @@ void GuiDriver::OnGui(const std::function<void()>& call) {
     pending->done.wait(lock, [&] { return pending->ran; });
 }
 
-bool GuiDriver::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-}
-
 wxPoint GuiDriver::PointerSpotOnTop() {
     return Read<wxPoint>([this] {
         wxWindow* top = backend_.OpenMessageBox();

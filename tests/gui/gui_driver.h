@@ -16,13 +16,13 @@
 
 #include "platform/ui/wx/wx_backend.h"
 #include "platform/ui/wx/wx_dialog_window.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 
 using namespace std::chrono_literals;
 
-// Bounds for waiting on real windows and threads; never a measure of speed.
-inline constexpr auto kGuiWait = 20s;
+// The bound of a whole update's wait; never a measure of speed.
 inline constexpr auto kGuiUpdateWait = 180s;
 
 // Runs a tool (xdotool, import) to its end: its exit status, or nothing when it did not start
@@ -39,10 +39,6 @@ class GuiDriver {
 
     // Script side. Runs `call` on the GUI thread and waits for it.
     void OnGui(const std::function<void()>& call);
-    // Checks `condition` here, on the script's thread, until it holds; false when `timeout`
-    // passed first. The condition reads the windows through Read or OnGui.
-    bool WaitFor(const std::function<bool()>& condition,
-                 std::chrono::milliseconds timeout = kGuiWait);
     bool IsOpen(int templateId) {
         return Read<bool>([&] { return Window(templateId) != nullptr; });
     }
@@ -50,10 +46,10 @@ class GuiDriver {
         return Read<bool>([&] { return backend_.OpenMessageBox() != nullptr; });
     }
     bool WaitForWindow(int templateId) {
-        return WaitFor([&] { return IsOpen(templateId); });
+        return WaitUntil([&] { return IsOpen(templateId); });
     }
     bool WaitUntilClosed(int templateId) {
-        return WaitFor([&] { return !IsOpen(templateId); });
+        return WaitUntil([&] { return !IsOpen(templateId); });
     }
 
     // GUI thread: the innermost window of `templateId`, or null.

@@ -25,14 +25,14 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
     RunUpdater([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }));
+        ASSERT_TRUE(WaitUntil([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(driver_.WaitFor(
-            [&] { return Text(IDC_STATUS_LINE) == "Version update completed."; }, kGuiUpdateWait))
+        ASSERT_TRUE(WaitUntil([&] { return Text(IDC_STATUS_LINE) == "Version update completed."; },
+                              kGuiUpdateWait))
             << Text(IDC_STATUS_LINE);
         // The run restores the controls and then disables Execute: wait for both.
-        ASSERT_TRUE(driver_.WaitFor([&] { return Enabled(IDC_RESCAN); }));
-        EXPECT_TRUE(driver_.WaitFor([&] { return !Enabled(ui::kIdOk); }));
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_RESCAN); }));
+        EXPECT_TRUE(WaitUntil([&] { return !Enabled(ui::kIdOk); }));
         device_->WithEmulator([](emu::Emulator& emulator) {
             EXPECT_EQ(emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage), "");
         });
@@ -40,7 +40,7 @@ TEST_F(GuiTest, Return_RunsOneWholeUpdateAndNothingWhileExecuteIsDisabled) {
         EXPECT_TRUE(driver_.SaveScreenshot(KT73B_GUI_ARTEFACT_DIR "/dialog-after-update.png"));
 
         driver_.PressKeys("Return");
-        EXPECT_FALSE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }, 1s));
+        EXPECT_FALSE(WaitUntil([&] { return driver_.IsBoxOpen(); }, 1s));
         EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);  // no second run, in or after
         driver_.PressKeys("Escape");
     });
@@ -51,7 +51,7 @@ TEST_F(GuiTest, UpdateFailure_ShowsAnErrorBoxOwnedByTheDialog) {
     RunUpdater([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }));
+        ASSERT_TRUE(WaitUntil([&] { return driver_.IsBoxOpen(); }));
         driver_.OnGui([&] {
             const wxGenericMessageDialog* box = backend_.OpenMessageBox();
             EXPECT_EQ(box->GetMessage(), "Please use the firmware update mode.");
@@ -62,8 +62,8 @@ TEST_F(GuiTest, UpdateFailure_ShowsAnErrorBoxOwnedByTheDialog) {
         // The worker waits in its box until a person dismisses it; then the controls return.
         EXPECT_FALSE(Enabled(IDC_RESCAN));
         driver_.PressKeys("Return");
-        EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.IsBoxOpen(); }));
-        EXPECT_TRUE(driver_.WaitFor([&] { return Enabled(ui::kIdOk) && Enabled(IDC_RESCAN); }));
+        EXPECT_TRUE(WaitUntil([&] { return !driver_.IsBoxOpen(); }));
+        EXPECT_TRUE(WaitUntil([&] { return Enabled(ui::kIdOk) && Enabled(IDC_RESCAN); }));
         driver_.PressKeys("Escape");
     });
 }
@@ -73,12 +73,12 @@ TEST_F(GuiTest, AltA_OpensTheAboutBoxDuringAnUpdateAndTheCloseBoxEndsBoth) {
     const int result = RunDialog([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.PressKeys("Return");
-        ASSERT_TRUE(driver_.WaitFor([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }));
+        ASSERT_TRUE(WaitUntil([&] { return Text(IDC_STATUS_LINE).starts_with("Data"); }));
         driver_.PressKeys("alt+a");
         ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
         // The worker's calls reach the main window through the about box's own loop.
         const std::string before = Text(IDC_STATUS_LINE);
-        EXPECT_TRUE(driver_.WaitFor([&] { return Text(IDC_STATUS_LINE) != before; }));
+        EXPECT_TRUE(WaitUntil([&] { return Text(IDC_STATUS_LINE) != before; }));
         driver_.PressKeys("Escape");
         EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
         ASSERT_TRUE(driver_.IsOpen(IDD_UPDATER_DIALOG));
@@ -113,7 +113,7 @@ TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
     for (os::InstanceLock& lock : others)
         ASSERT_NE(ClaimInstanceNumber(lock), 0);
     RunUpdater([&] {
-        ASSERT_TRUE(driver_.WaitFor([&] { return driver_.IsBoxOpen(); }));
+        ASSERT_TRUE(WaitUntil([&] { return driver_.IsBoxOpen(); }));
         driver_.OnGui([&] {
             const wxGenericMessageDialog* box = backend_.OpenMessageBox();
             EXPECT_EQ(box->GetMessage(), InstanceLimitMessage());
@@ -123,7 +123,7 @@ TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
             EXPECT_EQ(driver_.Window(IDD_UPDATER_DIALOG), nullptr);
         });
         driver_.PressKeys("Return");
-        EXPECT_TRUE(driver_.WaitFor([&] { return !driver_.IsBoxOpen(); }));
+        EXPECT_TRUE(WaitUntil([&] { return !driver_.IsBoxOpen(); }));
     });
 }
 

@@ -1,12 +1,9 @@
 #include "tests/windows/window_probe.h"
 
-#include <thread>
-
 namespace kt73b::testing {
 
 namespace {
 
-constexpr auto kPollInterval = 10ms;
 constexpr UINT kAnswerTimeoutMs = 5000;
 constexpr LONG kStaticKindMask = 0x1F;  // SS_TYPEMASK
 constexpr LONG kIconStatic = 0x03;      // SS_ICON
@@ -29,16 +26,6 @@ bool CanCreateWindows() {
     if (probe == nullptr)
         return false;
     DestroyWindow(probe);
-    return true;
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
     return true;
 }
 

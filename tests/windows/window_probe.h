@@ -4,11 +4,11 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/ui/win32/windows_api.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 
@@ -19,9 +19,6 @@ inline constexpr auto kWindowWait = 20s;
 
 // True when the program can make windows (Wine has an X display).
 bool CanCreateWindows();
-
-// Polls `done` until it holds or `timeout` has passed; true when it held.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWindowWait);
 
 // The top-level windows of a process, or of one of its threads when `threadId` is not 0.
 std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId = 0);
