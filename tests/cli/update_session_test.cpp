@@ -24,7 +24,6 @@ namespace kt73b::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 class SessionTest : public ::testing::Test {
   protected:
