@@ -9,7 +9,8 @@
 
 #include <cstdlib>
 #include <sstream>
-#include <thread>
+
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -118,10 +119,7 @@ void ChildProcess::Signal(int signal) {
 }
 
 std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (Running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    WaitUntil([this] { return !Running(); }, limit);
     return exit_status_;
 }
 
