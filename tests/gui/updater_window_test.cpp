@@ -90,44 +90,7 @@ TEST_F(GuiTest, AltA_OpensTheAboutBoxDuringAnUpdateAndTheCloseBoxEndsBoth) {
     EXPECT_EQ(Requests(emu::RequestKind::kFinish), 0u);
 }
 
-TEST_F(GuiTest, ContextMenu_OffersTheAboutEntry) {
-    RunUpdater([&] {
-        ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
-        // The entry's place is what the keys below rely on: Down reaches it from the top.
-        EXPECT_EQ(driver_.Read<std::string>([&] {
-            const auto entries = driver_.Window(IDD_UPDATER_DIALOG)->MenuEntries();
-            return entries.size() == 2 ? entries[1].text : "(not two entries)";
-        }),
-                  "About KT-73B Updater(&A)...");
-        driver_.RightClick();
-        driver_.PressKeys("Down Return");
-        ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
-        driver_.PressKeys("Return");  // OK is the about box's default button
-        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
-        driver_.PressKeys("Escape");
-    });
-}
-
-TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
-    std::array<os::InstanceLock, kMaxInstances> others;
-    for (os::InstanceLock& lock : others)
-        ASSERT_NE(ClaimInstanceNumber(lock), 0);
-    RunUpdater([&] {
-        ASSERT_TRUE(WaitUntil([&] { return driver_.IsBoxOpen(); }));
-        driver_.OnGui([&] {
-            const wxGenericMessageDialog* box = backend_.OpenMessageBox();
-            EXPECT_EQ(box->GetMessage(), InstanceLimitMessage());
-            EXPECT_EQ(box->GetTitle(), "kt73b-updater-demo");          // the application's name
-            EXPECT_EQ(box->GetMessageDialogStyle() & wxICON_MASK, 0);  // no icon
-            EXPECT_EQ(box->GetParent(), nullptr);
-            EXPECT_EQ(driver_.Window(IDD_UPDATER_DIALOG), nullptr);
-        });
-        driver_.PressKeys("Return");
-        EXPECT_TRUE(WaitUntil([&] { return !driver_.IsBoxOpen(); }));
-    });
-}
-
-TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {
+TEST_F(GuiTest, Window_FollowsTheTemplateInDialogUnitsAndOffersTheAboutEntryInItsMenu) {
     RunUpdater([&] {
         ASSERT_TRUE(driver_.WaitForWindow(IDD_UPDATER_DIALOG));
         driver_.OnGui([&] {
@@ -154,8 +117,36 @@ TEST_F(GuiTest, Layout_FollowsTheTemplateInDialogUnits) {
                       window->ConvertDialogToPixels(wxPoint(execute.x, execute.y)));
             EXPECT_EQ(button->GetSize(),
                       window->ConvertDialogToPixels(wxSize(execute.width, execute.height)));
+            // The entry's place is what the keys below rely on: Down reaches it from the top.
+            const auto entries = window->MenuEntries();
+            ASSERT_EQ(entries.size(), 2u);
+            EXPECT_EQ(entries[1].text, "About KT-73B Updater(&A)...");
         });
+        driver_.RightClick();
+        driver_.PressKeys("Down Return");
+        ASSERT_TRUE(driver_.WaitForWindow(IDD_ABOUTBOX));
+        driver_.PressKeys("Return");  // OK is the about box's default button
+        EXPECT_TRUE(driver_.WaitUntilClosed(IDD_ABOUTBOX));
         driver_.PressKeys("Escape");
+    });
+}
+
+TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
+    std::array<os::InstanceLock, kMaxInstances> others;
+    for (os::InstanceLock& lock : others)
+        ASSERT_NE(ClaimInstanceNumber(lock), 0);
+    RunUpdater([&] {
+        ASSERT_TRUE(WaitUntil([&] { return driver_.IsBoxOpen(); }));
+        driver_.OnGui([&] {
+            const wxGenericMessageDialog* box = backend_.OpenMessageBox();
+            EXPECT_EQ(box->GetMessage(), InstanceLimitMessage());
+            EXPECT_EQ(box->GetTitle(), "kt73b-updater-demo");          // the application's name
+            EXPECT_EQ(box->GetMessageDialogStyle() & wxICON_MASK, 0);  // no icon
+            EXPECT_EQ(box->GetParent(), nullptr);
+            EXPECT_EQ(driver_.Window(IDD_UPDATER_DIALOG), nullptr);
+        });
+        driver_.PressKeys("Return");
+        EXPECT_TRUE(WaitUntil([&] { return !driver_.IsBoxOpen(); }));
     });
 }
 
