@@ -129,9 +129,29 @@ TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
     EXPECT_EQ(SendMessageA(GetDlgItem(main_, IDC_PROGRESS), PBM_GETPOS, 0, 0), 720896);
 }
 
-TEST_F(Win32DialogTest, AboutBox_OpensFromTheSystemMenuWhileTheUpdateRunsBehindIt) {
+// The system menu carries the about entry, the window icon 128; the about box opens from the menu
+// while the update runs behind it.
+TEST_F(Win32DialogTest, SystemMenu_CarriesTheIconAndTheAboutEntryWhichOpensWhileTheUpdateRuns) {
     StartDevice();
     OpenDialog();
+    HMENU menu = GetSystemMenu(main_, FALSE);
+    ASSERT_NE(menu, nullptr);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    char text[64] = {};
+    GetMenuStringA(menu, static_cast<UINT>(count - 1), text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "About KT-73B Updater(&A)...");
+
+    // The title bar's icons and the image dragged while minimised.
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_QUERYDRAGICON, 0, 0)), icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_GETICON, ICON_BIG, 0)), icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_GETICON, ICON_SMALL, 0)), icon);
+
     ClickButton(main_, IDOK);
     ASSERT_TRUE(WaitUntil([this] { return Status().starts_with("Data transmit"); }, kUpdateWait));
 
@@ -181,28 +201,6 @@ TEST_F(Win32DialogTest, Keyboard_EscapeClosesTheDialogWhileTheFocusedButtonIsDis
     PressKey(main_, VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([this] { return ended_.load(); }));
     EXPECT_EQ(modalResult_, IDCANCEL);
-}
-
-TEST_F(Win32DialogTest, SystemMenuAndIcon_CarryTheAboutEntryAndIcon128) {
-    StartDevice();
-    OpenDialog();
-    HMENU menu = GetSystemMenu(main_, FALSE);
-    ASSERT_NE(menu, nullptr);
-    const int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR,
-              static_cast<UINT>(MF_SEPARATOR));
-    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-    char text[64] = {};
-    GetMenuStringA(menu, static_cast<UINT>(count - 1), text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "About KT-73B Updater(&A)...");
-
-    // The title bar's icons and the image dragged while minimised.
-    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_QUERYDRAGICON, 0, 0)), icon);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_GETICON, ICON_BIG, 0)), icon);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(main_, WM_GETICON, ICON_SMALL, 0)), icon);
 }
 
 TEST(MinimisedIcon, IsCentredWithTheDivisionTruncatedTowardZero) {
