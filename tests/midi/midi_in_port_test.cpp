@@ -86,7 +86,8 @@ TEST_F(MidiInPortTest, Open_FailingAtAnyStepUndoesEverythingAndTheNextOpenStarts
     }
 }
 
-TEST_F(MidiInPortTest, Close_StopsResetsUnpreparesAndClosesOnceAndKeepsTheQueue) {
+// A buffer the driver did not give back on Close stays until it does.
+TEST_F(MidiInPortTest, Close_EndsOnceKeepsTheQueueAndABufferTheDriverStillHolds) {
     OpenPort();
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x01, 0xF7}));
     winmm_.ClearCalls();
@@ -98,9 +99,7 @@ TEST_F(MidiInPortTest, Close_StopsResetsUnpreparesAndClosesOnceAndKeepsTheQueue)
     EXPECT_EQ(port_->Close(), 0);
     EXPECT_TRUE(winmm_.Calls().empty());
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x01, 0xF7}));
-}
 
-TEST_F(MidiInPortTest, Close_KeepsABufferTheDriverDidNotGiveBackUntilItDoes) {
     OpenPort();
     const long with_buffer = LiveNothrowAllocations();
     winmm_.FailNext("midiInReset", MMSYSERR_ERROR);
