@@ -59,20 +59,6 @@ class DialogFramework : public ::testing::Test {
     int result_ = 0;
 };
 
-TEST_F(DialogFramework, CallsFromAnotherThreadRunOnTheDialogThread) {
-    Open();
-    std::thread::id ranOn;
-    std::thread worker([&] {
-        dialog_.OnDialogThread([&](WindowHost& host) {
-            ranOn = std::this_thread::get_id();
-            host.SetControlText(IDC_STATUS_LINE, "from worker");
-        });
-    });
-    worker.join();
-    EXPECT_EQ(ranOn, dialogThread_.get_id());
-    EXPECT_EQ(Status(), "from worker");
-}
-
 TEST_F(DialogFramework, WorkerMessageBoxIsDismissedWhenTheWindowCloses) {
     backend_.SetBoxPolicy(HeadlessBackend::BoxPolicy::kHoldUntilDismissed);
     Open();
@@ -94,9 +80,20 @@ TEST_F(DialogFramework, WorkerMessageBoxIsDismissedWhenTheWindowCloses) {
     EXPECT_EQ(backend_.MessageBoxes().size(), 1u);
 }
 
-// Calls racing the close all return; once the window is gone they are dropped, not blocked.
-TEST_F(DialogFramework, CallsWhileAndAfterTheWindowClosesReturnAndAreDropped) {
+// Calls from other threads run on the dialog's; calls racing the close all return; once the
+// window is gone they are dropped, not blocked.
+TEST_F(DialogFramework, CallsRunOnTheDialogThreadAndWhenTheWindowClosesReturnAndAreDropped) {
     Open();
+    std::thread::id ranOn;
+    std::thread caller([&] {
+        dialog_.OnDialogThread([&](WindowHost& host) {
+            ranOn = std::this_thread::get_id();
+            host.SetControlText(IDC_STATUS_LINE, "from worker");
+        });
+    });
+    caller.join();
+    EXPECT_EQ(ranOn, dialogThread_.get_id());
+    EXPECT_EQ(Status(), "from worker");
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
     for (int i = 0; i < 4; ++i) {
