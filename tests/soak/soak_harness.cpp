@@ -10,6 +10,8 @@
 #include "app/model_byte.h"
 #include "engine/inbound_classification.h"
 #include "engine/protocol_constants.h"
+#include "soak_settings.h"
+#include "soak_tally.h"
 
 namespace kt73b::soak {
 
@@ -45,6 +47,36 @@ UpdateTimings SoakTimings() {
     timings.finishTimeout = 600ms;
     timings.writeTimeout = 200ms;
     return timings;
+}
+
+FaultDrawTimings SoakDrawTimings() {
+    const UpdateTimings timings = SoakTimings();
+    return {timings.writeTimeout, timings.identityTimeout, timings.retryPause};
+}
+
+void SoakHarness::RunShard(const std::string& suite, const std::string& title, int shard,
+                           int shards, std::uint64_t defaultRuns,
+                           const std::function<RunPlan(std::uint64_t)>& draw) {
+    const SoakSettings settings = ReadSoakSettings(defaultRuns);
+    SoakTally tally;
+    for (std::uint64_t run = 0; run < settings.runs; ++run) {
+        if (!InShard(run, shard, shards))
+            continue;
+        const std::uint64_t seed = settings.firstSeed + run;
+        const RunPlan plan = draw(seed);
+        const auto start = std::chrono::steady_clock::now();
+        const RunRecord record = RunUpdate(plan.rules, plan.close);
+        ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ": the run could not start";
+        const auto violations = Violations(record);
+        tally.Add(plan.tallied, record, std::chrono::steady_clock::now() - start,
+                  violations.empty());
+        for (const auto& violation : violations) {
+            ADD_FAILURE() << "seed " << seed << ", faults \"" << plan.rules << "\", "
+                          << (plan.closing.empty() ? RunEndName(record.end) : plan.closing) << ": "
+                          << violation << "\n  " << RerunHint(seed, "Shards/" + suite);
+        }
+    }
+    std::printf("%s", tally.Report(title + ", shard " + std::to_string(shard)).c_str());
 }
 
 void SoakHarness::StartRun(const std::string& faultRules, const CloseMoment& close) {

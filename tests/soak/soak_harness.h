@@ -3,8 +3,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "fault_draw.h"
 #include "run_record.h"
 #include "tests/dialog/dialog_fixture.h"
 
@@ -14,6 +18,8 @@ using namespace std::chrono_literals;
 
 // Shortened time-outs: a run with several of them still takes about a second.
 UpdateTimings SoakTimings();
+// The same waits, as the fault draw aims its delays at them.
+FaultDrawTimings SoakDrawTimings();
 
 // When the user closes the dialog: at the run's end, once the device has received a number of
 // requests, or while the first message box of the run shows.
@@ -23,8 +29,22 @@ struct CloseMoment {
     bool whileBoxShows = false;
 };
 
+// One run of a soak, drawn from its seed.
+struct RunPlan {
+    std::string rules;
+    CloseMoment close;
+    std::vector<std::string>
+        tallied;          // what the tally counts for it: faults, or the close's moment
+    std::string closing;  // when the dialog closes, for a failing run's message
+};
+
 class SoakHarness : public testing::DialogTest {
   protected:
+    // Runs shard `shard` of `shards` of the soak's seeds (soak_settings.h), each as `draw` plans
+    // it; reports every broken promise with its seed and how to run it alone, then the tally.
+    void RunShard(const std::string& suite, const std::string& title, int shard, int shards,
+                  std::uint64_t defaultRuns, const std::function<RunPlan(std::uint64_t)>& draw);
+
     // One update from Execute to its end or to the moment of closing; then the dialog is closed
     // and the device gone.
     RunRecord RunUpdate(const std::string& faultRules, CloseMoment close = {});
