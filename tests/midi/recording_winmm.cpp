@@ -128,11 +128,6 @@ MMRESULT Unprepare(LPMIDIHDR header) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT ErrorText(LPSTR text, UINT size) {
-    std::strncpy(text, "error", size);
-    return MMSYSERR_NOERROR;
-}
-
 }  // namespace
 
 extern "C" {
@@ -213,7 +208,8 @@ MMRESULT midiInReset(HMIDIIN handle) {
 
 MMRESULT midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
     Record("midiInGetErrorTextA", {error, size});
-    return ErrorText(text, size);
+    std::strncpy(text, "error", size);
+    return MMSYSERR_NOERROR;
 }
 
 UINT midiOutGetNumDevs() {
@@ -280,11 +276,6 @@ MMRESULT midiOutReset(HMIDIOUT handle) {
         RecordingWinmm::Instance().CompleteOutput();
     }
     return result;
-}
-
-MMRESULT midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    Record("midiOutGetErrorTextA", {error, size});
-    return ErrorText(text, size);
 }
 
 MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT size) {
