@@ -62,7 +62,8 @@ const FailureRow kFailureRows[] = {
      RequestKind::kWrite, 8, "3/6"},
     {"ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure", "write#2-4=ignore;write#5-8=status:8",
      4, "(CRC)Transfer error occurred.", kTransferError, RequestKind::kWrite, 8, "3/6"},
-    {"UnansweredFinish", "finish=ignore", 0, "", kTransferError, RequestKind::kFinish, 1, "6/6"},
+    {"UnansweredFinishIsATransferError", "finish=ignore", 0, "", kTransferError,
+     RequestKind::kFinish, 1, "6/6"},
 };
 
 class FailureTable : public FailurePaths, public ::testing::WithParamInterface<FailureRow> {};
@@ -130,7 +131,7 @@ TEST_F(FailurePaths, SixFailedSendsOfAChunkThenSuccessGoesOn) {
 }
 
 // Copy 2 pre-selects nothing (the device is not " (2)"), and -1 names no device here.
-TEST_F(FailurePaths, PortsThatDoNotOpen) {
+TEST_F(FailurePaths, PortsThatDoNotOpenShowTheirBoxesAndSendNothing) {
     CreateLogFile();
     StartDevice();
     OpenDialog(2);
