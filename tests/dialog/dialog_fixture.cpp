@@ -1,7 +1,5 @@
 #include "dialog_fixture.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 
@@ -23,12 +21,8 @@ CivilTime FixedUtc() {
 
 void DialogTest::SetUp() {
     previousDirectory_ = fs::current_path();
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = fs::temp_directory_path() / ("kt73b-dialog-" + std::to_string(getpid()) + "-" +
-                                            test->test_suite_name() + "-" + test->name());
-    fs::remove_all(scratch_);
-    fs::create_directories(scratch_);
-    fs::current_path(scratch_);
+    ASSERT_FALSE(scratch_.Path().empty());
+    fs::current_path(scratch_.Path());
     SetLogClock(&FixedUtc);
     ui::SetBackend(&backend_);
     SetModelByte(0x57);  // one per process: every test starts as a fresh process would
@@ -41,7 +35,6 @@ void DialogTest::TearDown() {
     ui::SetBackend(nullptr);
     SetLogClock(nullptr);
     fs::current_path(previousDirectory_);
-    fs::remove_all(scratch_);
 }
 
 void DialogTest::StartDevice(const std::string& faults) {

@@ -16,6 +16,7 @@
 #include "fast_timings.h"
 #include "platform/ui/headless/headless_backend.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/support/temp_dir.h"
 
 namespace kt73b::testing {
 
@@ -62,7 +63,7 @@ class DialogTest : public ::testing::Test {
 
   private:
     std::filesystem::path previousDirectory_;
-    std::filesystem::path scratch_;
+    TempDir scratch_;  // the current directory while the test runs, for the log
 };
 
 }  // namespace kt73b::testing
