@@ -18,16 +18,12 @@ namespace kt73b::testing {
 
 std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
                                                   bool quiet) {
-    return Launch(argv, quiet ? "/dev/null" : "");
+    return Start(argv, quiet ? "/dev/null" : "");
 }
 
+// An empty `output_file` stands for the pipe.
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
                                                   const std::string& output_file) {
-    return Launch(argv, output_file);
-}
-
-std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::vector<std::string>& argv,
-                                                   const std::string& output_file) {
     int pipe_fds[2] = {-1, -1};
     if (output_file.empty() && pipe2(pipe_fds, O_CLOEXEC) != 0) {
         return nullptr;

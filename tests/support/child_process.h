@@ -35,9 +35,6 @@ class ChildProcess {
     void Stop();
 
   private:
-    // Output to `output_file`, or to the pipe when it is empty.
-    static std::unique_ptr<ChildProcess> Launch(const std::vector<std::string>& argv,
-                                                const std::string& output_file);
     ChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
 
     pid_t pid_;
