@@ -49,9 +49,6 @@ class DialogFramework : public ::testing::Test {
             },
             kWait));
     }
-    std::string Status() {
-        return backend_.ControlState(IDD_UPDATER_DIALOG, IDC_STATUS_LINE)->text;
-    }
 
     HeadlessBackend backend_;
     ProbeDialog dialog_;
@@ -93,7 +90,7 @@ TEST_F(DialogFramework, CallsRunOnTheDialogThreadAndWhenTheWindowClosesReturnAnd
     });
     caller.join();
     EXPECT_EQ(ranOn, dialogThread_.get_id());
-    EXPECT_EQ(Status(), "from worker");
+    EXPECT_EQ(backend_.ControlState(IDD_UPDATER_DIALOG, IDC_STATUS_LINE)->text, "from worker");
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
     for (int i = 0; i < 4; ++i) {
