@@ -21,9 +21,6 @@ constexpr int kEraseProgressSent = 1;
 constexpr int kEraseProgressDone = 10;
 constexpr int kOk = 0;
 constexpr int kFailed = -1;
-constexpr std::int32_t kStatusNotInUpdateMode = 11;
-constexpr std::int32_t kStatusCrcError = 8;
-constexpr std::int32_t kStatusFlashWriteError = 3;
 }  // namespace
 
 unsigned CTn8UpdatorDlg::UpdateWorker(CTn8UpdatorDlg* dialog) {
@@ -45,13 +42,10 @@ int CTn8UpdatorDlg::RunIdentification() {
         // A dialog that closed before the first send took the port with it: end without a word.
         if (closing_)
             return kFailed;
-        LogUnlessClosed(kLogMidiOutError);
-        ShowError(IDS_CANT_OPEN_MIDI_OUT);  // then the identity wait decides, as without an answer
+        Fail(FailureKind::kIdentityNotSent);  // then the identity wait decides
     }
     if (WaitForAnswer(timings_.identityTimeout) == Wait::kTimedOut) {
-        LogUnlessClosed(kLogMidiOutError);
-        ShowError(IDS_TIMEOUT_IDENTITY);
-        RestoreControls();
+        Fail(FailureKind::kIdentityTimeOut);
         return kFailed;
     }
     const std::int32_t status = AnswerStatus();
@@ -63,9 +57,7 @@ int CTn8UpdatorDlg::RunIdentification() {
     const bool accepted = std::find(std::begin(kAcceptedModels), std::end(kAcceptedModels),
                                     model) != std::end(kAcceptedModels);
     if (status != 0 || !accepted) {
-        LogUnlessClosed(kLogIllegalDevice);
-        ShowError(IDS_ILLEGAL_DEVICE);
-        RestoreControls();
+        Fail(FailureKind::kIllegalDevice);
         return kFailed;
     }
     SetHostIdentityFamily(model);
@@ -80,16 +72,12 @@ int CTn8UpdatorDlg::EnterUpdateMode() {
     const std::int32_t status = AnswerStatus();
     if (status == kReplyStatusClosing)
         return kFailed;
-    statusLine_.SetWindowText("");
-    if (status == 0)
+    SetStatusText("");
+    if (status == 0) {
         return kOk;
-    if (status == kStatusNotInUpdateMode) {
-        LogUnlessClosed(kLogNotInUpdateMode);
-        ShowError(IDS_USE_UPDATE_MODE);
-    } else {
-        ShowError(IDS_TRANSFER_ERROR);
     }
-    RestoreControls();
+    Fail(status == kStatusNotInUpdateMode ? FailureKind::kNotInUpdateMode
+                                          : FailureKind::kUpdateModeRefused);
     return kFailed;
 }
 
@@ -110,29 +98,25 @@ int CTn8UpdatorDlg::RunSteps() {
 }
 
 int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
-    progress_.SetRange32(0, kEraseProgressDone);
+    SetProgressRange(kEraseProgressDone);
     for (int failures = 0;;) {
         PrepareForAnswer();
         SendEraseRequest(ModelByte(), address, size);
-        progress_.SetPos(kEraseProgressSent);
+        SetProgress(kEraseProgressSent);
         SetStatusText(IDS_ERASING);
         if (WaitForAnswer(timings_.eraseTimeout) == Wait::kTimedOut) {
-            LogUnlessClosed(kLogEraseTimeOut);
-            ShowError(IDS_TIMEOUT_ERASE);
-            RestoreControls();
+            Fail(FailureKind::kEraseTimeOut);
             return kFailed;
         }
         const std::int32_t status = AnswerStatus();
         if (status == 0) {
-            progress_.SetPos(kEraseProgressDone);
+            SetProgress(kEraseProgressDone);
             return kOk;
         }
         if (status == kReplyStatusClosing)
             return kFailed;
         if (++failures == kMaxSends) {
-            LogUnlessClosed(kLogEraseTimeOut);
-            ShowError(IDS_TRANSFER_ERROR);
-            RestoreControls();
+            Fail(FailureKind::kEraseRefused);
             return kFailed;
         }
         Pause(timings_.retryPause);
@@ -145,13 +129,11 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
         size = static_cast<std::uint32_t>(image.size());
     // A missing or short image would be read past its end: fail the step instead.
     if (image.size() < size || size % kWriteChunkBytes != 0) {
-        ShowError(IDS_TRANSFER_ERROR);
-        RestoreControls();
+        Fail(FailureKind::kImageUnusable);
         return kFailed;
     }
     currentImage_ = image.data();
-    currentImageSize_ = static_cast<std::int32_t>(image.size());
-    progress_.SetRange32(0, static_cast<int>(size));
+    SetProgressRange(size);
     std::uint32_t offset = 0;
     for (int failures = 0;;) {
         PrepareForAnswer();
@@ -162,22 +144,21 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
         if (!timedOut && status == 0) {
             failures = 0;
             offset += kWriteChunkBytes;
-            progress_.SetPos(static_cast<int>(offset));
+            SetProgress(offset);
             if (offset >= size)
                 return kOk;
             continue;
         }
         if (status == kReplyStatusClosing)
             return kFailed;
-        if (status == kStatusCrcError)
+        if (status == kStatusTransferError) {
             LogUnlessClosed(kLogCrcError);
-        if (status == kStatusFlashWriteError)
+        }
+        if (status == kStatusFlashError) {
             LogUnlessClosed(kLogFlashWriteError);
+        }
         if (++failures == kMaxSends) {
-            if (timedOut)
-                LogUnlessClosed(kLogWriteTimeOut);
-            ShowError(timedOut ? IDS_TIMEOUT_WRITE : IDS_TRANSFER_ERROR);
-            RestoreControls();
+            Fail(timedOut ? FailureKind::kWriteTimeOut : FailureKind::kWriteRefused);
             return kFailed;
         }
         if (timedOut && !LetLateAnswerPass())
@@ -190,15 +171,16 @@ void CTn8UpdatorDlg::Finish() {
     PrepareForAnswer();
     SendSysEx(workerBuffer_->data(), BuildFinishRequest(*workerBuffer_, ModelByte()));
     if (WaitForAnswer(timings_.finishTimeout) == Wait::kTimedOut) {
-        ShowError(IDS_TRANSFER_ERROR);
-        RestoreControls();
+        Fail(FailureKind::kFinishTimeOut);
         return;
     }
-    if (AnswerStatus() == kReplyStatusClosing)
+    if (AnswerStatus() == kReplyStatusClosing) {
         return;
+    }
     SetStatusText(IDS_UPDATE_COMPLETED);
     RestoreControls();
     EnableExecute(false);
+    Report([](RunObserver& observer) { observer.Completed(); });
 }
 
 // The device's answers carry no request id: an answer that comes after its request's wait has
@@ -258,7 +240,24 @@ void CTn8UpdatorDlg::Pause(std::chrono::milliseconds duration) {
 }
 
 void CTn8UpdatorDlg::SetStatusText(int stringId) {
-    statusLine_.SetWindowText(res::LoadString(stringId));
+    SetStatusText(res::LoadString(stringId));
+}
+
+void CTn8UpdatorDlg::SetStatusText(std::string_view text) {
+    statusLine_.SetWindowText(text);
+    Report([text](RunObserver& observer) { observer.StatusTextSet(text); });
+}
+
+void CTn8UpdatorDlg::SetProgressRange(std::uint32_t high) {
+    progressHigh_ = high;
+    progress_.SetRange32(0, static_cast<int>(high));
+}
+
+void CTn8UpdatorDlg::SetProgress(std::uint32_t position) {
+    progress_.SetPos(static_cast<int>(position));
+    Report([position, high = progressHigh_](RunObserver& observer) {
+        observer.ProgressMoved(position, high);
+    });
 }
 
 void CTn8UpdatorDlg::SetStepCounter(int step) {
@@ -269,6 +268,7 @@ void CTn8UpdatorDlg::SetStepCounter(int step) {
         std::snprintf(text, sizeof text, "%d/%d", step, static_cast<int>(kStepCount));
     }
     stepCounter_.SetWindowText(text);
+    Report([step](RunObserver& observer) { observer.StepStarted(step); });
 }
 
 void CTn8UpdatorDlg::SetDataTransmitStatus(std::uint32_t done, std::uint32_t size) {
@@ -279,7 +279,7 @@ void CTn8UpdatorDlg::SetDataTransmitStatus(std::uint32_t done, std::uint32_t siz
     std::snprintf(text, sizeof text, res::LoadString(IDS_DATA_TRANSMIT).data(),
                   static_cast<int>(done), static_cast<int>(size));
 #pragma GCC diagnostic pop
-    statusLine_.SetWindowText(text);
+    SetStatusText(std::string_view(text));
 }
 
 }  // namespace kt73b

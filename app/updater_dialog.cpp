@@ -9,6 +9,8 @@
 #include "app/instance_numbering.h"
 #include "app/log_messages.h"
 #include "app/port_selection.h"
+#include "engine/image_set.h"
+#include "platform/winmm/emulated_devices.h"
 #include "resources/ui/ui_resources.h"
 
 namespace kt73b {
@@ -17,8 +19,6 @@ namespace {
 constexpr int kProgressRangeMax = 100;
 constexpr unsigned kSysCommandMask = 0xFFF0;
 constexpr int kMidiNameBytes = 40;
-// No string-table entry covers a worker that cannot start; the text is the program's own.
-constexpr const char* kWorkerNotStarted = "The update could not be started.";
 }  // namespace
 
 CTn8UpdatorDlg::CTn8UpdatorDlg(int instanceNumber, UpdateTimings timings)
@@ -126,17 +126,19 @@ void CTn8UpdatorDlg::OnExecute() {
         return;
     }
     FinishPreviousWorker();
+    if (!MayWriteToChosenPorts()) {
+        Fail(FailureKind::kPlaceholderFirmware);
+        return;
+    }
     outPort_.Close();
     if (outPort_.Open(static_cast<UINT>(midiOutList_.GetCurSel())) == 0) {
-        AppendLog(kLogMidiOutError);
-        ShowError(IDS_CANT_OPEN_MIDI_OUT);
+        Fail(FailureKind::kCantOpenMidiOut);
         return;
     }
     inPort_.CloseIfOpen();
     inPort_.SetDeviceIndex(static_cast<UINT>(midiInList_.GetCurSel()));
     if (inPort_.Open() == 0) {
-        AppendLog(kLogMidiOutError);  // the log has no entry of its own for the input side
-        ShowError(IDS_CANT_OPEN_MIDI_IN);
+        Fail(FailureKind::kCantOpenMidiIn);
         return;
     }
     midiInList_.EnableWindow(false);
@@ -146,10 +148,21 @@ void CTn8UpdatorDlg::OnExecute() {
     busy_ = 1;
     completion_.Reset();
     if (!StartWorkerThread()) {
-        MessageBox(kWorkerNotStarted, res::LoadString(IDS_ERROR_CAPTION),
-                   ui::kMbOk | ui::kMbIconError);
-        RestoreControls();
+        Fail(FailureKind::kWorkerNotStarted);
     }
+}
+
+// Placeholder images are not firmware: they may go only to a device this program emulates, and
+// a real device may carry the emulated device's name, so the name decides nothing.
+bool CTn8UpdatorDlg::MayWriteToChosenPorts() {
+    if (IsRealFirmware(ActiveImageSet())) {
+        return true;
+    }
+    // No choice at all opens nothing, and says so in the port's own box.
+    const int out = midiOutList_.GetCurSel();
+    const int in = midiInList_.GetCurSel();
+    return (out < 0 || winmm::IsEmulatedMidiOut(static_cast<UINT>(out))) &&
+           (in < 0 || winmm::IsEmulatedMidiIn(static_cast<UINT>(in)));
 }
 
 // A run that has restored the controls may still be making its last control calls, which wait
@@ -207,9 +220,17 @@ void CTn8UpdatorDlg::OnDestroy() {
     pauseWake_.notify_all();
 }
 
-void CTn8UpdatorDlg::ShowError(int stringId) {
-    MessageBox(res::LoadString(stringId), res::LoadString(IDS_ERROR_CAPTION),
-               ui::kMbOk | ui::kMbIconError);
+// Log line first, then the box, then the controls, as every failure of the table goes.
+void CTn8UpdatorDlg::Fail(FailureKind kind) {
+    const FailureRow& row = RowFor(kind);
+    if (row.logEntry != kNoLogEntry) {
+        LogUnlessClosed(row.logEntry);
+    }
+    MessageBox(FailureText(row), res::LoadString(IDS_ERROR_CAPTION), ui::kMbOk | ui::kMbIconError);
+    if (row.restoresControls) {
+        RestoreControls();
+    }
+    Report([kind](RunObserver& observer) { observer.Failed(kind); });
 }
 
 }  // namespace kt73b

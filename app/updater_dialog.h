@@ -12,7 +12,9 @@
 #include <optional>
 #include <thread>
 
+#include "app/failure_table.h"
 #include "app/receive_thread.h"
+#include "app/run_observer.h"
 #include "app/update_timings.h"
 #include "engine/protocol_constants.h"
 #include "midi/dxm_timer.h"
@@ -58,6 +60,8 @@ class CTn8UpdatorDlg : public ui::Dialog {
     int WriteRegion(std::uint32_t address, std::uint32_t size, std::uint32_t imageId);
 
     int InstanceNumber() const { return instanceNumber_; }
+    // Set before DoModal, by the dialog's owner; `observer` must outlive the dialog.
+    void SetRunObserver(RunObserver* observer) { observer_ = observer; }
 
   protected:
     // Starts UpdateWorker on a new thread; false when the system refuses the thread.
@@ -81,8 +85,14 @@ class CTn8UpdatorDlg : public ui::Dialog {
     bool LetLateAnswerPass();
     std::int32_t AnswerStatus() const;
     void Pause(std::chrono::milliseconds duration);
-    void ShowError(int stringId);
+    void Fail(FailureKind kind);
+    bool MayWriteToChosenPorts();
+    template <class Event>
+    void Report(const Event& event);
     void SetStatusText(int stringId);
+    void SetStatusText(std::string_view text);
+    void SetProgressRange(std::uint32_t high);
+    void SetProgress(std::uint32_t position);
     void SetStepCounter(int step);
     void SetDataTransmitStatus(std::uint32_t done, std::uint32_t size);
     int RunIdentification();
@@ -94,7 +104,9 @@ class CTn8UpdatorDlg : public ui::Dialog {
 
     // The write step's current image.
     const std::uint8_t* currentImage_ = nullptr;
-    std::int32_t currentImageSize_ = 0;
+    // The worker's own: the progress bar's upper end, reported with each position.
+    std::uint32_t progressHigh_ = 0;
+    RunObserver* observer_ = nullptr;  // set before the window exists, then only read
 
     // Runs DispatchInbound, woken by each queued message and by every tick; declared before the
     // ports so that it outlives the input callback that wakes it. When it is not running, the
@@ -143,5 +155,13 @@ class CTn8UpdatorDlg : public ui::Dialog {
     ui::Static picture_;
     ui::Edit stepCounter_;
 };
+
+// Handover: the observer hears the run on the dialog's thread, as the controls do.
+template <class Event>
+void CTn8UpdatorDlg::Report(const Event& event) {
+    if (observer_ != nullptr) {
+        OnDialogThread([&](ui::WindowHost&) { event(*observer_); });
+    }
+}
 
 }  // namespace kt73b

@@ -6,15 +6,9 @@
 #include <cstdint>
 
 #include "emulator/clock.h"
+#include "engine/protocol_constants.h"
 
 namespace kt73b::emu {
-
-// The result byte of the device's answer F0 52 00 mm 00 ss F7.
-inline constexpr std::uint8_t kStatusOk = 0;
-inline constexpr std::uint8_t kStatusRefused = 1;        // a command the device does not know
-inline constexpr std::uint8_t kStatusFlashError = 3;     // outside the flash, or not erased
-inline constexpr std::uint8_t kStatusTransferError = 8;  // check value wrong, or frame unreadable
-inline constexpr std::uint8_t kStatusNotInUpdateMode = 11;
 
 inline constexpr std::uint8_t kDefaultModelByte = 0x57;
 inline constexpr std::uint32_t kEraseBlockBytes = 64 * 1024;

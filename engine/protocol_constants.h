@@ -27,6 +27,13 @@ inline constexpr std::uint8_t kCommandErase = 0x0A;
 inline constexpr std::uint8_t kReplyAcknowledge = 0x00;
 inline constexpr std::uint8_t kReplyRefuse = 0x01;
 
+// The result byte of the device's answer F0 52 00 mm 00 ss F7.
+inline constexpr std::uint8_t kStatusOk = 0;
+inline constexpr std::uint8_t kStatusRefused = 1;        // a command the device does not know
+inline constexpr std::uint8_t kStatusFlashError = 3;     // outside the flash, or not erased
+inline constexpr std::uint8_t kStatusTransferError = 8;  // check value wrong, or frame unreadable
+inline constexpr std::uint8_t kStatusNotInUpdateMode = 11;
+
 inline constexpr std::size_t kSeptetCount = 5;
 inline constexpr std::size_t kChunkLengthSeptets = 2;
 inline constexpr std::uint32_t kMaxChunkBytes = (1u << 14) - 1;  // two length septets

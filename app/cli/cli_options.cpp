@@ -11,7 +11,7 @@ namespace kt73b::cli {
 
 namespace {
 
-enum class OptionId { kHelp, kList, kEmulate, kIn, kOut, kFault };
+enum class OptionId { kHelp, kVersion, kList, kEmulate, kIn, kOut, kFault, kFirmware };
 
 struct Option {
     std::string_view name;
@@ -23,6 +23,7 @@ constexpr std::array kOptions = {
     Option{"--help", OptionId::kHelp, false},       Option{"--list", OptionId::kList, false},
     Option{"--emulate", OptionId::kEmulate, false}, Option{"--in", OptionId::kIn, true},
     Option{"--out", OptionId::kOut, true},          Option{"--fault", OptionId::kFault, true},
+    Option{"--version", OptionId::kVersion, false}, Option{"--firmware", OptionId::kFirmware, true},
 };
 
 const Option* FindOption(std::string_view name) {
@@ -55,6 +56,9 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
         case OptionId::kHelp:
             options.help = true;
             return true;
+        case OptionId::kVersion:
+            options.version = true;
+            return true;
         case OptionId::kList:
             options.list = true;
             return true;
@@ -71,6 +75,13 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
             return true;
         case OptionId::kFault:
             return ResolveFaults(value, options.faultRules, error);
+        case OptionId::kFirmware:
+            if (value.empty()) {
+                error = "--firmware needs the folder that holds 129.bin, 136.bin and 137.bin";
+                return false;
+            }
+            options.firmwareFolder = value;
+            return true;
     }
     return false;
 }
@@ -137,12 +148,15 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
 
 std::string CliHelpText() {
     std::string text =
-        "Usage: kt73b-update [--in PORT] [--out PORT]\n"
+        "Usage: kt73b-update [--in PORT] [--out PORT] [--firmware DIR]\n"
         "       kt73b-update --emulate [--fault SCRIPT]\n"
         "       kt73b-update --list [--emulate]\n"
+        "       kt73b-update --version [--firmware DIR]\n"
         "Updates the firmware of a KT-73B connected over MIDI with the firmware this program\n"
         "carries: the same update, texts and diagnostic log as the dialog program. Start the\n"
-        "device in its firmware update mode first.\n"
+        "device in its firmware update mode first. A build without real firmware carries\n"
+        "placeholder images and updates only the emulated device, unless --firmware names\n"
+        "the real images.\n"
         "\n"
         "Options:\n"
         "  --list          print the MIDI input and output devices with their positions, and\n"
@@ -155,11 +169,17 @@ std::string CliHelpText() {
         "                  device; its ports are chosen unless --in or --out say otherwise\n"
         "  --fault SCRIPT  with --emulate: the emulated device fails (or recovers) as SCRIPT\n"
         "                  says: one of the names below, or fault rules as kt73b-emulator takes\n"
+        "  --firmware DIR  write the images DIR/129.bin, DIR/136.bin and DIR/137.bin instead of\n"
+        "                  those built in (each must have its exact size)\n"
+        "  --version       print the program's version and the firmware an update would write\n"
+        "                  (where it comes from, each image's size and CRC-32); then exit\n"
         "  --help          show this text and exit\n"
         "\n"
         "Progress goes to standard output: one line redrawn in place on a terminal, plain\n"
         "lines otherwise. Failures go to standard error and, when a file TEST_LOG.txt exists in\n"
         "the current directory, to that file. Ctrl-C stops the update at its next wait.\n"
+        "Each running copy, like each copy of the dialog program, claims an instance number\n"
+        "from 1 to 20 and by default picks that instance's ports (\"NAME (2)\" for the second).\n"
         "\n"
         "Fault scripts (kt73b-emulator --list-fault-scripts says what each does):\n";
     text += FaultScriptNames();

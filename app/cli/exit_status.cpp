@@ -3,76 +3,80 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <string>
-
-#include "resources/ui/ui_resources.h"
 
 namespace kt73b::cli {
 
 namespace {
 
-constexpr std::array kTable = {
-    ExitStatusInfo{ExitStatus::kCompleted, IDS_UPDATE_COMPLETED, "the update completed", ""},
-    ExitStatusInfo{ExitStatus::kOtherFailure, 0, "the update did not complete for another reason",
+// The ends that are the program's own rather than the update's.
+constexpr std::array kProgramEnds = {
+    ExitStatusInfo{ExitStatus::kCompleted, "the update completed", ""},
+    ExitStatusInfo{ExitStatus::kOtherFailure, "the update did not complete for another reason",
                    "Run the update again."},
-    ExitStatusInfo{ExitStatus::kUsage, 0, "the command line is wrong; nothing was started",
+    ExitStatusInfo{ExitStatus::kUsage, "the command line is wrong; nothing was started",
                    "See 'kt73b-update --help'."},
-    ExitStatusInfo{ExitStatus::kNoSuchPort, 0,
+    ExitStatusInfo{ExitStatus::kNoSuchPort,
                    "no MIDI port is named as asked, none has one of the device's names, or there "
                    "are no MIDI devices at all; nothing was started",
                    "Connect the KT-73B, or name its ports with --in and --out (see --list)."},
-    ExitStatusInfo{ExitStatus::kCantOpenMidiOut, IDS_CANT_OPEN_MIDI_OUT,
-                   "the MIDI output did not open; nothing was sent",
-                   "Check that no other program uses the port, or choose another with --out."},
-    ExitStatusInfo{ExitStatus::kCantOpenMidiIn, IDS_CANT_OPEN_MIDI_IN,
-                   "the MIDI input did not open; nothing was sent",
-                   "Check that no other program uses the port, or choose another with --in."},
-    ExitStatusInfo{ExitStatus::kIdentityTimeOut, IDS_TIMEOUT_IDENTITY,
-                   "the device did not answer the identity request",
-                   "Check the cable and the chosen ports (see --list)."},
-    ExitStatusInfo{ExitStatus::kIllegalDevice, IDS_ILLEGAL_DEVICE,
-                   "the device on these ports is not a model this firmware is for",
-                   "Check the chosen ports (see --list)."},
-    ExitStatusInfo{ExitStatus::kNotInUpdateMode, IDS_USE_UPDATE_MODE,
-                   "the device is not in its firmware update mode; nothing was erased",
-                   "Start the device in its firmware update mode, then run the update again."},
-    ExitStatusInfo{ExitStatus::kEraseTimeOut, IDS_TIMEOUT_ERASE,
-                   "a flash region was not erased in time",
-                   "Restart the device in its firmware update mode and run the update again."},
-    ExitStatusInfo{ExitStatus::kWriteTimeOut, IDS_TIMEOUT_WRITE,
-                   "the device stopped acknowledging the data written to it",
-                   "Restart the device in its firmware update mode and run the update again."},
-    ExitStatusInfo{ExitStatus::kTransferError, IDS_TRANSFER_ERROR,
-                   "the device refused a request or kept reporting transfer errors",
-                   "Restart the device in its firmware update mode and run the update again."},
-    ExitStatusInfo{ExitStatus::kInterrupted, 0,
+    ExitStatusInfo{ExitStatus::kInstanceLimit,
+                   "twenty copies of the updater are running already; nothing was started",
+                   "Wait for one of them to end."},
+    ExitStatusInfo{ExitStatus::kBadFirmwareFolder,
+                   "a firmware image of --firmware is missing or of the wrong size; nothing was "
+                   "sent",
+                   "Name the folder that holds 129.bin, 136.bin and 137.bin of the release."},
+    ExitStatusInfo{ExitStatus::kInterrupted,
                    "interrupted (Ctrl-C or a request to terminate) before the update completed",
                    "The update did not complete: run it again before using the device."},
 };
 
-constexpr std::size_t kOtherFailureRow = 1;
-static_assert(kTable[kOtherFailureRow].status == ExitStatus::kOtherFailure);
+struct HelpEntry {
+    std::string_view box;  // the message box's text, where a failure shows one
+    std::string_view meaning;
+};
+
+// Every status once: the program's ends, then the update's failures (kinds that share a status
+// share the first one's words).
+std::map<int, HelpEntry> HelpEntries() {
+    std::map<int, HelpEntry> entries;
+    for (const ExitStatusInfo& info : kProgramEnds) {
+        entries.emplace(static_cast<int>(info.status), HelpEntry{"", info.meaning});
+    }
+    for (const FailureRow& row : FailureTable()) {
+        if (row.endsRun) {
+            const std::string_view box = row.stringId != 0 ? FailureText(row) : "";
+            entries.emplace(static_cast<int>(row.exitStatus), HelpEntry{box, row.meaning});
+        }
+    }
+    return entries;
+}
 
 // "    6  "Time out error(1)": what it means", wrapped under itself at 79 columns.
 std::string BuildHelp() {
     constexpr std::size_t kIndent = 7;
     constexpr std::size_t kWidth = 79;
     std::string text;
-    for (const ExitStatusInfo& info : kTable) {
+    for (const auto& [status, entry] : HelpEntries()) {
         char number[kIndent + 1];
-        std::snprintf(number, sizeof number, "%5d  ", static_cast<int>(info.status));
+        std::snprintf(number, sizeof number, "%5d  ", status);
         std::string words;
-        if (info.stringId != 0)
-            words = "\"" + std::string(res::LoadString(info.stringId)) + "\": ";
-        words += info.meaning;
+        if (!entry.box.empty()) {
+            words = "\"" + std::string(entry.box) + "\": ";
+        }
+        words += entry.meaning;
         std::string line = number;
         std::size_t start = 0;
         while (start < words.size()) {
             std::size_t end = words.size();
-            if (end - start > kWidth - kIndent)
+            if (end - start > kWidth - kIndent) {
                 end = words.rfind(' ', start + kWidth - kIndent);
-            if (end == std::string::npos || end <= start)
+            }
+            if (end == std::string::npos || end <= start) {
                 end = std::min(words.size(), start + kWidth - kIndent);
+            }
             text += line + words.substr(start, end - start) + "\n";
             start = end < words.size() && words[end] == ' ' ? end + 1 : end;
             line.assign(kIndent, ' ');
@@ -83,26 +87,18 @@ std::string BuildHelp() {
 
 }  // namespace
 
-std::span<const ExitStatusInfo> ExitStatusTable() {
-    return kTable;
-}
-
-const ExitStatusInfo& InfoFor(ExitStatus status) {
-    for (const ExitStatusInfo& info : kTable) {
-        if (info.status == status)
+ExitStatusInfo InfoFor(ExitStatus status) {
+    for (const ExitStatusInfo& info : kProgramEnds) {
+        if (info.status == status) {
             return info;
-    }
-    return kTable[kOtherFailureRow];
-}
-
-ExitStatus StatusForMessage(std::string_view text) {
-    for (const ExitStatusInfo& info : kTable) {
-        if (info.stringId != 0 && info.status != ExitStatus::kCompleted &&
-            res::LoadString(info.stringId) == text) {
-            return info.status;
         }
     }
-    return ExitStatus::kOtherFailure;
+    for (const FailureRow& row : FailureTable()) {
+        if (row.endsRun && row.exitStatus == status) {
+            return {status, row.meaning, row.nextStep};
+        }
+    }
+    return kProgramEnds[1];
 }
 
 std::string_view ExitStatusHelp() {

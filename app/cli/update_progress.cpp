@@ -1,7 +1,6 @@
 #include "app/cli/update_progress.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 #include "engine/protocol_constants.h"
@@ -122,15 +121,6 @@ std::string FormatFigures(const ProgressFigures& figures) {
                       seconds / 60, seconds % 60);
     }
     return text;
-}
-
-int StepNumber(std::string_view counterText) {
-    int step = 0;
-    const auto [end, error] =
-        std::from_chars(counterText.data(), counterText.data() + counterText.size(), step);
-    if (error != std::errc{} || end == counterText.data())
-        return 0;
-    return step;
 }
 
 }  // namespace kt73b::cli

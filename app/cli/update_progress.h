@@ -1,5 +1,5 @@
 // How far an update has come in bytes written, and an estimate of the time it still takes, from
-// what the dialog shows (the step counter and the progress bar) and when it showed it. The
+// the steps and progress the run reports and when it reported them. The
 // estimate measures erasing and writing separately, since they go at very different speeds.
 #pragma once
 
@@ -45,8 +45,5 @@ class UpdateProgress {
 
 // "128/3804 KiB, 0:41 left"; without the time while it is unknown or once all is written.
 std::string FormatFigures(const ProgressFigures& figures);
-
-// The step number of a step counter's text ("3/6" is 3); 0 when the text holds none.
-int StepNumber(std::string_view counterText);
 
 }  // namespace kt73b::cli

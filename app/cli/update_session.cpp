@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/cli/port_choice.h"
+#include "engine/step_table.h"
 #include "resources/ui/ui_resources.h"
 
 namespace kt73b::cli {
@@ -24,13 +25,14 @@ UpdateSession::UpdateSession(SessionSettings settings, SessionOutput output)
       printer_(output_.out, output_.terminal, output_.width) {}
 
 void UpdateSession::Opened(ui::Dialog& dialog, ui::TerminalWindow& window) {
+    dialog_ = &dialog;
     if (settings_.listOnly) {
         PrintLists(window);
-        End(dialog, ExitStatus::kCompleted);
+        End(ExitStatus::kCompleted);
         return;
     }
     if (!ChoosePorts(window)) {
-        End(dialog, ExitStatus::kNoSuchPort);
+        End(ExitStatus::kNoSuchPort);
         return;
     }
     state_ = State::kRunning;
@@ -83,66 +85,73 @@ void UpdateSession::PrintLists(const ui::TerminalWindow& window) {
     output_.out(text);
 }
 
-void UpdateSession::Changed(ui::Dialog& dialog, ui::TerminalWindow& window) {
-    if (state_ != State::kRunning)
-        return;
-    ShowProgress(window);
-    if (const std::optional<ExitStatus> outcome = RunOutcome(window))
-        End(dialog, *outcome);
+void UpdateSession::Changed(ui::Dialog&, ui::TerminalWindow&) {}
+
+void UpdateSession::StepStarted(int step) {
+    step_ = step;
+    line_.step = std::to_string(step) + "/" + std::to_string(kStepCount);
+    ShowProgress();
 }
 
-void UpdateSession::ShowProgress(const ui::TerminalWindow& window) {
-    const ui::TerminalControl* step = window.Find(IDC_STEP_COUNTER);
-    const ui::TerminalControl* status = window.Find(IDC_STATUS_LINE);
-    const ui::TerminalControl* bar = window.Find(IDC_PROGRESS);
-    if (step == nullptr || status == nullptr || bar == nullptr)
+void UpdateSession::ProgressMoved(std::uint32_t position, std::uint32_t high) {
+    line_.high = static_cast<int>(high);
+    line_.position = static_cast<int>(position);
+    ShowProgress();
+}
+
+void UpdateSession::StatusTextSet(std::string_view text) {
+    line_.status = text;
+    ++line_.statusSets;
+    ShowProgress();
+}
+
+void UpdateSession::Failed(FailureKind kind) {
+    const FailureRow& row = RowFor(kind);
+    if (row.endsRun && state_ == State::kRunning) {
+        End(row.exitStatus);
+    }
+}
+
+void UpdateSession::Completed() {
+    if (state_ == State::kRunning) {
+        End(ExitStatus::kCompleted);
+    }
+}
+
+void UpdateSession::ShowProgress() {
+    if (state_ != State::kRunning) {
         return;
+    }
     const auto now = output_.now();
-    progress_.Observe(StepNumber(step->text), bar->rangeHigh, bar->position, now);
-    printer_.Show({step->text, status->text, status->textSets, bar->rangeLow, bar->rangeHigh,
-                   bar->position, FormatFigures(progress_.Figures(now))},
-                  now);
-}
-
-// The run is over once it has given the controls back: completed when the status line says
-// so and Execute is disabled after it, failed when a message box came first.
-std::optional<ExitStatus> UpdateSession::RunOutcome(const ui::TerminalWindow& window) const {
-    const bool restored = window.IsControlEnabled(IDC_RESCAN) &&
-                          window.IsControlEnabled(IDC_MIDI_IN_LIST) &&
-                          window.IsControlEnabled(IDC_MIDI_OUT_LIST);
-    if (!restored)
-        return std::nullopt;
-    const bool executeEnabled = window.IsControlEnabled(ui::kIdOk);
-    if (window.ControlText(IDC_STATUS_LINE) == res::LoadString(IDS_UPDATE_COMPLETED))
-        return executeEnabled ? std::nullopt : std::optional(ExitStatus::kCompleted);
-    if (boxes_.empty())
-        return ExitStatus::kOtherFailure;
-    return StatusForMessage(boxes_.back());
+    progress_.Observe(step_, line_.high, line_.position, now);
+    line_.figures = FormatFigures(progress_.Figures(now));
+    printer_.Show(line_, now);
 }
 
 void UpdateSession::MessageBoxShown(std::string_view text, std::string_view caption) {
-    boxes_.emplace_back(text);
     printer_.Break();
     output_.err(std::string(kProgram) + std::string(caption) + ": " + std::string(text) + "\n");
 }
 
-void UpdateSession::Interrupted(ui::Dialog& dialog) {
-    if (state_ == State::kEnded)
+void UpdateSession::Interrupted(ui::Dialog&) {
+    if (state_ == State::kEnded) {
         return;
+    }
     printer_.Break();
     output_.err(std::string(kProgram) + "interrupted.\n");
-    End(dialog, ExitStatus::kInterrupted);
+    End(ExitStatus::kInterrupted);
 }
 
 // Closes the dialog as Exit would; a run still going ends at its next wait.
-void UpdateSession::End(ui::Dialog& dialog, ExitStatus status) {
+void UpdateSession::End(ExitStatus status) {
     printer_.Break();
     outcome_ = status;
     state_ = State::kEnded;
-    const ExitStatusInfo& info = InfoFor(status);
-    if (status != ExitStatus::kNoSuchPort && !info.nextStep.empty())
+    const ExitStatusInfo info = InfoFor(status);
+    if (status != ExitStatus::kNoSuchPort && !info.nextStep.empty()) {
         output_.err(std::string(kProgram) + std::string(info.nextStep) + "\n");
-    dialog.OnCommand(ui::kIdCancel);
+    }
+    dialog_->OnCommand(ui::kIdCancel);
 }
 
 void UpdateSession::Fail(std::string_view text) {

@@ -1,7 +1,7 @@
 // kt73b-update's part in the dialog: on the terminal back end it does what a user of the dialog
-// would. It picks the ports, presses Execute, draws the progress, reports each message box on
-// standard error, and closes the dialog once the run has completed or failed. Or, for --list,
-// it prints the port lists as the dialog filled them and closes it.
+// would. It picks the ports, presses Execute, draws the progress the run reports, says each
+// message box on standard error, and closes the dialog once the run has completed or failed. Or,
+// for --list, it prints the port lists as the dialog filled them and closes it.
 #pragma once
 
 #include <functional>
@@ -12,6 +12,7 @@
 
 #include "app/cli/exit_status.h"
 #include "app/cli/update_progress.h"
+#include "app/run_observer.h"
 #include "platform/ui/terminal/progress_printer.h"
 #include "platform/ui/terminal/terminal_session.h"
 
@@ -36,7 +37,7 @@ struct SessionOutput {
     std::function<UpdateProgress::Clock::time_point()> now = UpdateProgress::Clock::now;
 };
 
-class UpdateSession final : public ui::TerminalSession {
+class UpdateSession final : public ui::TerminalSession, public RunObserver {
   public:
     UpdateSession(SessionSettings settings, SessionOutput output);
 
@@ -44,6 +45,12 @@ class UpdateSession final : public ui::TerminalSession {
     void Changed(ui::Dialog& dialog, ui::TerminalWindow& window) override;
     void MessageBoxShown(std::string_view text, std::string_view caption) override;
     void Interrupted(ui::Dialog& dialog) override;
+
+    void StepStarted(int step) override;
+    void ProgressMoved(std::uint32_t position, std::uint32_t high) override;
+    void StatusTextSet(std::string_view text) override;
+    void Failed(FailureKind kind) override;
+    void Completed() override;
 
     // What the program exits with; kOtherFailure until the session has ended the dialog.
     ExitStatus Outcome() const { return outcome_.value_or(ExitStatus::kOtherFailure); }
@@ -54,9 +61,8 @@ class UpdateSession final : public ui::TerminalSession {
     bool ChoosePorts(ui::TerminalWindow& window);
     void PrintLists(const ui::TerminalWindow& window);
     int DefaultPosition(const ui::TerminalWindow& window, int listId) const;
-    void ShowProgress(const ui::TerminalWindow& window);
-    std::optional<ExitStatus> RunOutcome(const ui::TerminalWindow& window) const;
-    void End(ui::Dialog& dialog, ExitStatus status);
+    void ShowProgress();
+    void End(ExitStatus status);
     void Fail(std::string_view text);
 
     const SessionSettings settings_;
@@ -64,7 +70,9 @@ class UpdateSession final : public ui::TerminalSession {
     ui::ProgressPrinter printer_;
     UpdateProgress progress_;
     State state_ = State::kChoosing;
-    std::vector<std::string> boxes_;  // every message box's text, in order
+    ui::Dialog* dialog_ = nullptr;  // from Opened on
+    ui::ProgressLine line_;         // what the run has reported so far
+    int step_ = 0;
     std::optional<ExitStatus> outcome_;
 };
 

@@ -16,7 +16,7 @@ extern const std::uint8_t kt73b_image_137_end[];
 
 namespace kt73b {
 
-std::span<const std::uint8_t> LookupImage(std::uint32_t id) {
+std::span<const std::uint8_t> LookupBuiltInImage(std::uint32_t id) {
     switch (id) {
         case kImageMiddle:
             return {kt73b_image_129_begin, kt73b_image_129_end};

@@ -10,7 +10,7 @@
 
 namespace kt73b {
 
-std::span<const std::uint8_t> LookupImage(std::uint32_t id) {
+std::span<const std::uint8_t> LookupBuiltInImage(std::uint32_t id) {
     HMODULE self = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(id), "BIN");
     if (found == nullptr)

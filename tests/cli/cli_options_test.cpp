@@ -65,15 +65,12 @@ TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
 
 TEST(CliHelp, NamesEveryOptionFaultScriptAndExitStatus) {
     const std::string help = CliHelpText();
-    for (const char* option :
-         {"--list", "--in PORT", "--out PORT", "--emulate", "--fault", "--help"})
+    for (const char* option : {"--list", "--in PORT", "--out PORT", "--emulate", "--fault",
+                               "--firmware DIR", "--version", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("not-in-update-mode"), std::string::npos);
     EXPECT_NE(help.find("finish-status-8"), std::string::npos);
-    for (const ExitStatusInfo& info : ExitStatusTable()) {
-        const std::string number = " " + std::to_string(static_cast<int>(info.status)) + "  ";
-        EXPECT_NE(help.find(number), std::string::npos) << number;
-    }
+    EXPECT_NE(help.find(std::string(ExitStatusHelp())), std::string::npos);
     EXPECT_NE(help.find("\"Please use the firmware update mode.\""), std::string::npos);
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/os/instance_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
@@ -92,6 +93,9 @@ TEST_F(CliProgram, HelpAndListEndWithZeroAWrongCommandLineWithTheUsageStatus) {
         {{"--list", "--emulate"}, 0, "  VELK KT Series  (default)\n"},
         {{"--in"}, 2, "Try 'kt73b-update --help'."},
         {{"--fault", "identity-timeout"}, 2, "Try 'kt73b-update --help'."},
+        {{"--version"}, 0, "placeholder images built in"},
+        {{"--version"}, 0, "image 137: 2912256 bytes, CRC-32 "},
+        {{"--firmware", "/no/such/dir"}, 14, "/no/such/dir/129.bin is missing"},
     };
     for (const auto& c : cases) {
         const Result result = Run(c.args);
@@ -114,10 +118,17 @@ TEST_F(CliProgram, OutputNobodyReadsDoesNotEndTheProgram) {
     EXPECT_EQ(program->WaitForExit(kProgramLimit), 8);
 }
 
-TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
+// The copy waiting holds instance 1, so a second copy started beside it is copy 2 and picks
+// another device; so is one started beside a dialog copy that holds 1.
+TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwnAndCopiesNumberThemselves) {
     auto program = Start({"--emulate", "--fault", "update-mode-silent"});
     ASSERT_TRUE(program);
     ASSERT_TRUE(WaitForOutput(OutputFile(), "Erasing Flash memory.")) << ReadFile(OutputFile());
+    EXPECT_FALSE(Has(ReadFile(OutputFile()), "This is copy"));
+    const auto second = ChildProcess::Start({KT73B_UPDATE_PROGRAM, "--list", "--emulate"},
+                                            dir_.Path() + "/second.txt");
+    EXPECT_EQ(second->WaitForExit(kProgramLimit), 0);
+    EXPECT_TRUE(Has(ReadFile(dir_.Path() + "/second.txt"), "This is copy 2 of the updater"));
     program->Signal(SIGINT);
     EXPECT_EQ(program->WaitForExit(kProgramLimit), 130) << ReadFile(OutputFile());
     EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
@@ -139,7 +150,12 @@ TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
     ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
 
     const auto started = std::chrono::steady_clock::now();
-    const Result update = Run({}, kUpdateLimit);
+    // Placeholders never reach a device of another process, whatever its name.
+    const Result refused = Run({});
+    EXPECT_EQ(refused.status, 12) << refused.output;
+    EXPECT_TRUE(Has(refused.output, "This build carries placeholder firmware")) << refused.output;
+
+    const Result update = Run({"--firmware", KT73B_IMAGE_DIR}, kUpdateLimit);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     std::printf("kt73b-update ran for %.1f s\n", took.count());
     EXPECT_EQ(update.status, 0) << update.output << ReadFile(emulatorLog);
@@ -158,6 +174,14 @@ TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
         EXPECT_TRUE(Has(update.output, line)) << line << "\n" << update.output;
     }
     EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
+}
+
+TEST_F(CliProgram, BesideAHeldFirstInstanceTheCommandLineIsCopyTwo) {
+    kt73b::os::InstanceLock first;
+    ASSERT_TRUE(first.TryClaim("Velk KT-73B System v3.00"));
+    const Result result = Run({"--list", "--emulate"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(Has(result.output, "This is copy 2 of the updater")) << result.output;
 }
 
 }  // namespace

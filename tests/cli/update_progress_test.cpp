@@ -79,12 +79,5 @@ TEST(ProgressFiguresText, ShowsKibibytesAndMinutes) {
     EXPECT_EQ(FormatFigures({kTotal, kTotal, std::chrono::seconds(0)}), "3804/3804 KiB");
 }
 
-TEST(StepCounterText, GivesTheStepNumber) {
-    EXPECT_EQ(StepNumber("0/6"), 0);
-    EXPECT_EQ(StepNumber("3/6"), 3);
-    EXPECT_EQ(StepNumber(""), 0);
-    EXPECT_EQ(StepNumber("x/6"), 0);
-}
-
 }  // namespace
 }  // namespace kt73b::cli

@@ -58,6 +58,7 @@ class SessionTest : public ::testing::Test {
         ui::SetBackend(&backend);
         {
             CTn8UpdatorDlg dialog(1, kt73b::testing::FastTimings());
+            dialog.SetRunObserver(&session);
             dialog.DoModal();
         }
         ui::SetBackend(nullptr);

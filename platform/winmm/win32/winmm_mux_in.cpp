@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/winmm/emulated_devices.h"
 #include "platform/winmm/win32/mux_routing.h"
 #include "platform/winmm/win32/winmm_mux.h"
 
@@ -135,3 +136,12 @@ MMRESULT WINAPI MidiInGetErrorTextA(MMRESULT mmrError, LPSTR pszText, UINT cchTe
 }
 
 }  // namespace kt73b::winmm::mux
+
+namespace kt73b::winmm {
+
+// The layer's devices follow the system's; its only provider here is the in-process loopback.
+bool IsEmulatedMidiIn(UINT index) {
+    return index >= mux::SystemInputs().Last();
+}
+
+}  // namespace kt73b::winmm

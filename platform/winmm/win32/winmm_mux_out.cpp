@@ -1,4 +1,5 @@
 // midiOut* of the mux. MIDI_MAPPER, the system's default output, stays the system's.
+#include "platform/winmm/emulated_devices.h"
 #include "platform/winmm/win32/mux_routing.h"
 #include "platform/winmm/win32/winmm_mux.h"
 
@@ -77,3 +78,12 @@ MMRESULT WINAPI MidiOutGetErrorTextA(MMRESULT mmrError, LPSTR pszText, UINT cchT
 }
 
 }  // namespace kt73b::winmm::mux
+
+namespace kt73b::winmm {
+
+// The layer's devices follow the system's; its only provider here is the in-process loopback.
+bool IsEmulatedMidiOut(UINT index) {
+    return !mux::IsSystemDevice(index);
+}
+
+}  // namespace kt73b::winmm
