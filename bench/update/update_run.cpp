@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/run_outcome.h"
 #include "app/updater_dialog.h"
 #include "bench/update/allocation_census.h"
 #include "bench/update/cpu_time.h"
@@ -33,8 +34,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kOpenLimit = 20s;
 constexpr auto kUpdateLimit = std::chrono::hours(1);
-// How often this thread looks for the end of the run: each look is at most this late.
-constexpr auto kLookPeriod = 2ms;
 
 // The headless back end, noting which thread makes the dialog's control calls from outside:
 // that is the update's worker.
@@ -96,27 +95,17 @@ UpdateFigures Failed(UpdateFigures figures, const std::string& why) {
     return figures;
 }
 
-// Empty once the run has completed; the first message box's text when it failed. Looks under
-// the back end's lock without copying anything, so that looking costs next to nothing.
-std::optional<std::string> WaitForOutcome(ui::HeadlessBackend& backend) {
-    const std::string completed(res::LoadString(IDS_UPDATE_COMPLETED));
-    const auto ended = [&completed](const ui::HeadlessBackend& b) {
-        const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
-        if (window == nullptr || !b.BoxesLocked().empty()) {
-            return true;
-        }
-        return window->controls.at(IDC_STATUS_LINE).text == completed &&
-               window->controls.at(IDC_RESCAN).enabled;
-    };
-    const auto deadline = Clock::now() + kUpdateLimit;
-    while (!backend.WaitUntil(ended, std::chrono::milliseconds(0))) {
-        if (Clock::now() >= deadline) {
+// Empty once the run has completed; the text of the failure that ended it otherwise.
+std::optional<std::string> WaitForOutcome(RunOutcome& outcome) {
+    switch (outcome.WaitForEnd(kUpdateLimit)) {
+        case RunOutcome::End::kRunning:
             return std::nullopt;
-        }
-        std::this_thread::sleep_for(kLookPeriod);
+        case RunOutcome::End::kCompleted:
+            return std::string();
+        case RunOutcome::End::kFailed:
+            break;
     }
-    const auto boxes = backend.MessageBoxes();
-    return boxes.empty() ? std::string() : boxes.front().text;
+    return std::string(FailureText(RowFor(*outcome.Failure())));
 }
 
 void FillCosts(UpdateFigures& figures, const Snapshot& before, const Snapshot& after) {
@@ -156,6 +145,13 @@ UpdateFigures RunWholeUpdate(const DeviceSetting& setting, Delivery delivery, co
     std::unique_ptr<JackDevice> jackDevice;
     if (route.transport == Transport::kJack) {
         std::string whyNot;
+        // The device is another process's: placeholder images go to it only when chosen on
+        // purpose, as the build's image folder.
+        ImageSet chosen;
+        if (!ReadImageFolder(KT73B_IMAGE_DIR, chosen, whyNot)) {
+            return Failed(figures, whyNot);
+        }
+        UseImageSet(chosen);
         jackDevice = JackDevice::Start(setting.emulator, route.jackPeriodFrames, &whyNot);
         if (jackDevice == nullptr) {
             return Failed(figures, whyNot);
@@ -173,10 +169,12 @@ UpdateFigures RunWholeUpdate(const DeviceSetting& setting, Delivery delivery, co
     WorkerNamingBackend backend;
     ui::SetBackend(&backend);
     std::optional<std::string> outcome;
+    RunOutcome runOutcome;
     Snapshot before;
     Snapshot after;
     {
         CTn8UpdatorDlg dialog(1, timings);
+        dialog.SetRunObserver(&runOutcome);
         std::thread dialogThread([&dialog] {
             NameThisThread(ThreadPart::kUi);
             dialog.DoModal();
@@ -190,7 +188,7 @@ UpdateFigures RunWholeUpdate(const DeviceSetting& setting, Delivery delivery, co
         if (opened) {
             before = Take(meter);
             backend.Click(IDD_UPDATER_DIALOG, ui::kIdOk);
-            outcome = WaitForOutcome(backend);
+            outcome = WaitForOutcome(runOutcome);
             after = Take(meter);
             // While the ports are open: JACK's segments go with its client.
             figures.sharedKiB = SharedResidentKiB();

@@ -88,7 +88,10 @@ void SoakHarness::StartRun(const std::string& faultRules, const CloseMoment& clo
     backend_.SetBoxPolicy(close.whileBoxShows ? ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed
                                               : ui::HeadlessBackend::BoxPolicy::kDismissAtOnce);
     StartDevice(faultRules);
-    OpenDialog(1, SoakTimings());
+    outcome_.Reset();
+    auto dialog = std::make_unique<CTn8UpdatorDlg>(1, SoakTimings());
+    dialog->SetRunObserver(&outcome_);
+    OpenDialog(std::move(dialog));
     Execute();
 }
 
@@ -112,19 +115,13 @@ RunEnd SoakHarness::AwaitEnd(std::size_t boxesBefore, const CloseMoment& close) 
     const auto deadline = std::chrono::steady_clock::now() + runBound_;
     while (std::chrono::steady_clock::now() < deadline) {
         // Wakes at the run's end; every slice it looks whether the run waits for good.
-        Ending ending = Ending::kRunning;
-        bool boxShows = false;
-        backend_.WaitUntil(
-            [&](const ui::HeadlessBackend& b) {
-                ending = EndingLocked(b, boxesBefore);
-                boxShows = b.BoxesLocked().size() > boxesBefore;
-                return ending != Ending::kRunning || (close.whileBoxShows && boxShows);
-            },
-            slice);
-        if (ending != Ending::kRunning)
-            return ending == Ending::kCompleted ? RunEnd::kCompleted : RunEnd::kFailed;
-        if (close.whileBoxShows && boxShows)
+        const RunOutcome::End end = outcome_.WaitForEnd(slice);
+        if (end != RunOutcome::End::kRunning) {
+            return end == RunOutcome::End::kCompleted ? RunEnd::kCompleted : RunEnd::kFailed;
+        }
+        if (close.whileBoxShows && backend_.MessageBoxes().size() > boxesBefore) {
             return RunEnd::kClosed;
+        }
         if (closesEarly && RequestsReceived() >= close.afterRequests)
             return RunEnd::kClosed;
         if (WaitsForAnAnswerThatCannotCome())
@@ -142,27 +139,6 @@ std::uint32_t SoakHarness::RequestsReceived() {
             count += emulator.RequestCount(kind);
     });
     return count;
-}
-
-// The two final states of a run: the worker has made its last control call in each. The step
-// counter's first text comes after Execute has disabled the controls.
-SoakHarness::Ending SoakHarness::EndingLocked(const ui::HeadlessBackend& backend,
-                                              std::size_t boxesBefore) {
-    const auto* window = backend.FindWindowLocked(IDD_UPDATER_DIALOG);
-    if (window == nullptr)
-        return Ending::kRunning;
-    const auto& controls = window->controls;
-    const bool started = !controls.at(IDC_STEP_COUNTER).textHistory.empty();
-    const bool restored = controls.at(IDC_RESCAN).enabled && controls.at(IDC_MIDI_IN_LIST).enabled;
-    if (!started || !restored)
-        return Ending::kRunning;
-    const bool completed =
-        controls.at(IDC_STATUS_LINE).text == res::LoadString(IDS_UPDATE_COMPLETED);
-    if (completed && !controls.at(ui::kIdOk).enabled)
-        return Ending::kCompleted;
-    if (!completed && backend.BoxesLocked().size() > boxesBefore)
-        return Ending::kFailed;
-    return Ending::kRunning;
 }
 
 // The update-mode wait has no time-out: when the device has received the request, has nothing

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_outcome.h"
 #include "fault_draw.h"
 #include "run_record.h"
 #include "tests/dialog/dialog_fixture.h"
@@ -55,17 +56,16 @@ class SoakHarness : public testing::DialogTest {
     std::chrono::seconds closeBound_ = 30s;
 
   private:
-    enum class Ending { kRunning, kCompleted, kFailed };
-
     void StartRun(const std::string& faultRules, const CloseMoment& close);
     RunEnd AwaitEnd(std::size_t boxesBefore, const CloseMoment& close);
     std::uint32_t RequestsReceived();
-    static Ending EndingLocked(const ui::HeadlessBackend& backend, std::size_t boxesBefore);
     bool WaitsForAnAnswerThatCannotCome();
     void RecordWindow(RunRecord& record, std::size_t boxesBefore) const;
     void AwaitFinishTaken();
     void RecordDevice(RunRecord& record);
     void CloseAndRecord(RunRecord& record);
+
+    RunOutcome outcome_;  // the run's end as the run reports it
 };
 
 }  // namespace kt73b::soak
