@@ -5,12 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "resources/ui/ui_resources.h"
+
 namespace kt73b::ui {
 
 inline constexpr unsigned kMbOk = 0x0000;
 inline constexpr unsigned kMbIconError = 0x0010;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
+// The buttons' ids are the dialog templates'.
+using res::kIdCancel;
+using res::kIdOk;
 
 class WindowHost {
   public:

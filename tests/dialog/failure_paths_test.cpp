@@ -2,8 +2,13 @@
 // number of times a request was sent.
 #include <gtest/gtest.h>
 
+#include "app/failure_table.h"
+#include "app/log_messages.h"
 #include "app/model_byte.h"
+#include "app/run_outcome.h"
 #include "dialog_fixture.h"
+#include "engine/image_set.h"
+#include "engine/protocol_constants.h"
 
 namespace kt73b::testing {
 namespace {
@@ -14,14 +19,15 @@ using Texts = std::vector<std::string>;
 class FailurePaths : public DialogTest {
   protected:
     // Runs one update against a device with `faults` until its message box has been shown and
-    // the controls are back.
+    // the run has reported its end.
     void RunFailingUpdate(const std::string& faults) {
         CreateLogFile();
         StartDevice(faults);
-        OpenDialog();
+        auto dialog = std::make_unique<CTn8UpdatorDlg>(1, FastTimings());
+        dialog->SetRunObserver(&outcome_);
+        OpenDialog(std::move(dialog));
         Execute();
-        ASSERT_TRUE(WaitForBoxes(1, kUpdateWait)) << Status();
-        ASSERT_TRUE(WaitUntilRestored());
+        ASSERT_EQ(outcome_.WaitForEnd(kUpdateWait), RunOutcome::End::kFailed) << Status();
     }
     void ExpectReady() {
         EXPECT_TRUE(Control(IDC_MIDI_IN_LIST).enabled);
@@ -29,58 +35,69 @@ class FailurePaths : public DialogTest {
         EXPECT_TRUE(Control(ui::kIdOk).enabled);
         EXPECT_TRUE(Control(IDC_RESCAN).enabled);
     }
+
+    RunOutcome outcome_;
 };
 
-// One failing answer per row: what the user is shown and logged (`lines` times `line`), where
-// the run stopped, and how often the failing request went out.
-struct FailureRow {
+// Each row of the failure table that a device can bring about, through the emulator's faults:
+// the run must end in that row, and show, log and give back what the row says. `earlier` lines
+// are logged before the row's own, once per failing answer; `sends` is how often the failing
+// request went out.
+struct DeviceFault {
     const char* name;
+    FailureKind kind;
     const char* faults;
-    int lines;
-    const char* line;
-    const char* box;
+    int earlier;
+    const char* earlierLine;
     RequestKind resent;
     std::uint32_t sends;
     const char* stepCounter;
 };
 
-constexpr const char* kTransferError = "Transfer error occurred.";
-const FailureRow kFailureRows[] = {
-    {"IdentityTimeOut", "identity=ignore", 1, "Midi out error.", "Time out error(1)",
+const DeviceFault kDeviceFaults[] = {
+    {"IdentityTimeOut", FailureKind::kIdentityTimeOut, "identity=ignore", 0, "",
      RequestKind::kIdentity, 1, "0/6"},
-    {"IdentityAnsweredWithAFailingStatus", "identity=status:5", 1, "Illegal device connected.",
-     "Illegal device connected.", RequestKind::kIdentity, 1, "0/6"},
-    {"DeviceNotInUpdateMode", "update-mode=status:11", 1, "Please use the firmware update mode.",
-     "Please use the firmware update mode.", RequestKind::kErase, 0, "0/6"},
-    {"UpdateModeRefusedOtherwiseIsATransferErrorWithoutLogLine", "update-mode=status:1", 0, "",
-     kTransferError, RequestKind::kErase, 0, "0/6"},
-    {"EraseTimeOutEndsAtOnceWithoutResend", "erase#1=ignore", 1, "(Erase)Time Out Error.",
-     "Time out error(3)", RequestKind::kErase, 1, "1/6"},
-    {"SeventhRefusedEraseIsATransferError", "erase=status:1", 1, "(Erase)Time Out Error.",
-     kTransferError, RequestKind::kErase, 7, "1/6"},
-    {"SeventhWriteTimeOut", "write#2-8=ignore", 1, "(Write)Time Out Error.", "Time out error(2)",
+    {"IdentityAnsweredWithAFailingStatus", FailureKind::kIllegalDevice, "identity=status:5", 0, "",
+     RequestKind::kIdentity, 1, "0/6"},
+    {"DeviceNotInUpdateMode", FailureKind::kNotInUpdateMode, "update-mode=status:11", 0, "",
+     RequestKind::kErase, 0, "0/6"},
+    {"UpdateModeRefusedOtherwise", FailureKind::kUpdateModeRefused, "update-mode=status:1", 0, "",
+     RequestKind::kErase, 0, "0/6"},
+    {"EraseTimeOutEndsAtOnceWithoutResend", FailureKind::kEraseTimeOut, "erase#1=ignore", 0, "",
+     RequestKind::kErase, 1, "1/6"},
+    {"SeventhRefusedErase", FailureKind::kEraseRefused, "erase=status:1", 0, "",
+     RequestKind::kErase, 7, "1/6"},
+    {"SeventhWriteTimeOut", FailureKind::kWriteTimeOut, "write#2-8=ignore", 0, "",
      RequestKind::kWrite, 8, "3/6"},
-    {"ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure", "write#2-4=ignore;write#5-8=status:8",
-     4, "(CRC)Transfer error occurred.", kTransferError, RequestKind::kWrite, 8, "3/6"},
-    {"UnansweredFinishIsATransferError", "finish=ignore", 0, "", kTransferError,
-     RequestKind::kFinish, 1, "6/6"},
+    {"ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure", FailureKind::kWriteRefused,
+     "write#2-4=ignore;write#5-8=status:8", 4, "(CRC)Transfer error occurred.", RequestKind::kWrite,
+     8, "3/6"},
+    {"UnansweredFinish", FailureKind::kFinishTimeOut, "finish=ignore", 0, "", RequestKind::kFinish,
+     1, "6/6"},
 };
 
-class FailureTable : public FailurePaths, public ::testing::WithParamInterface<FailureRow> {};
+class DeviceFaults : public FailurePaths, public ::testing::WithParamInterface<DeviceFault> {};
 
-TEST_P(FailureTable, ShowsItsBoxLogsItsLinesAndGivesTheControlsBack) {
-    const FailureRow& row = GetParam();
-    RunFailingUpdate(row.faults);
-    EXPECT_EQ(LogTexts(), Texts(row.lines, row.line));
-    EXPECT_EQ(BoxTexts(), Texts{row.box});
-    EXPECT_EQ(RequestCount(row.resent), row.sends);
-    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, row.stepCounter);
+TEST_P(DeviceFaults, EndInTheirRowWithItsBoxItsLogLineAndTheControlsBack) {
+    const DeviceFault& fault = GetParam();
+    const kt73b::FailureRow& row = RowFor(fault.kind);
+    RunFailingUpdate(fault.faults);
+    EXPECT_EQ(outcome_.Failure(), fault.kind);
+    Texts lines(static_cast<std::size_t>(fault.earlier), fault.earlierLine);
+    if (row.logEntry != kNoLogEntry) {
+        lines.emplace_back(kLogMessages[static_cast<std::size_t>(row.logEntry)]);
+    }
+    EXPECT_EQ(LogTexts(), lines);
+    EXPECT_EQ(BoxTexts(), Texts{std::string(FailureText(row))});
+    EXPECT_EQ(RequestCount(fault.resent), fault.sends);
+    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, fault.stepCounter);
     EXPECT_NE(Status(), "Version update completed.");
+    EXPECT_TRUE(row.restoresControls);
     ExpectReady();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FailureTable, ::testing::ValuesIn(kFailureRows),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, DeviceFaults, ::testing::ValuesIn(kDeviceFaults),
+                         [](const auto& fault) { return std::string(fault.param.name); });
 
 TEST_F(FailurePaths, IdentityRequestThatCannotBeSentThenNoAnswer) {
     CreateLogFile();
@@ -180,6 +197,21 @@ TEST_F(FailurePaths, WorkerThatCannotStartRestoresTheControlsAndSaysSo) {
     ASSERT_TRUE(WaitUntilRestored());
     ExpectReady();
     EXPECT_EQ(RequestCount(RequestKind::kIdentity), 0u);
+}
+
+// The write step would otherwise read past the end of an image shorter than its region.
+TEST_F(FailurePaths, AnImageShorterThanItsRegionFailsItsStepBeforeAnyChunkGoesOut) {
+    const ImageSet builtIn = ActiveImageSet();
+    ImageSet shortened = builtIn;
+    shortened.images[1] = shortened.images[1].first(3 * kWriteChunkBytes);  // image 136
+    UseImageSet(shortened);
+    RunFailingUpdate("");
+    UseImageSet(builtIn);
+    EXPECT_EQ(outcome_.Failure(), FailureKind::kImageUnusable);
+    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
+    EXPECT_EQ(RequestCount(RequestKind::kWrite), 0u);
+    EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "3/6");
+    ExpectReady();
 }
 
 }  // namespace

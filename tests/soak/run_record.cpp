@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 
 #include "app/log_messages.h"
 #include "engine/step_table.h"
@@ -41,24 +40,27 @@ Phase PhaseOf(const RunRecord& record) {
                                                                              : Phase::kWrite;
 }
 
-struct FailureRule {
-    int box;
-    Phase phase;
-    std::optional<LogEntry> lastLine;  // the line the failure itself writes, if any
-};
-
-// The update's failure table, by the message box and the step the run was in.
-constexpr FailureRule kFailureRules[] = {
-    {IDS_TIMEOUT_IDENTITY, Phase::kHandshake, kLogMidiOutError},
-    {IDS_ILLEGAL_DEVICE, Phase::kHandshake, kLogIllegalDevice},
-    {IDS_USE_UPDATE_MODE, Phase::kHandshake, kLogNotInUpdateMode},
-    {IDS_TRANSFER_ERROR, Phase::kHandshake, std::nullopt},
-    {IDS_TIMEOUT_ERASE, Phase::kErase, kLogEraseTimeOut},
-    {IDS_TRANSFER_ERROR, Phase::kErase, kLogEraseTimeOut},
-    {IDS_TIMEOUT_WRITE, Phase::kWrite, kLogWriteTimeOut},
-    {IDS_TRANSFER_ERROR, Phase::kWrite, std::nullopt},
-    {IDS_TRANSFER_ERROR, Phase::kFinish, std::nullopt},
-};
+// Where in a run each failure that ends it can happen.
+Phase PhaseOfFailure(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::kEraseTimeOut:
+        case FailureKind::kEraseRefused:
+            return Phase::kErase;
+        case FailureKind::kImageUnusable:
+        case FailureKind::kWriteTimeOut:
+        case FailureKind::kWriteRefused:
+            return Phase::kWrite;
+        case FailureKind::kFinishTimeOut:
+            return Phase::kFinish;
+        case FailureKind::kIdentityTimeOut:
+        case FailureKind::kIllegalDevice:
+        case FailureKind::kNotInUpdateMode:
+        case FailureKind::kUpdateModeRefused:
+            return Phase::kHandshake;
+        default:
+            return Phase::kUnknown;  // ends that come before a run starts
+    }
+}
 
 std::string Join(const std::vector<std::string>& texts) {
     std::string joined;
@@ -80,30 +82,38 @@ void CheckCompleted(const RunRecord& record, std::vector<std::string>& found) {
         found.push_back("completed, but the device never answered a finish request");
 }
 
+// The run's end names its row of the failure table: the box, the log line and the controls must
+// be the row's, in a step where that failure can happen, after lines of failing answers only.
 void CheckFailed(const RunRecord& record, std::vector<std::string>& found) {
-    if (record.boxes.size() != 1) {
-        found.push_back("failed with message boxes " + Join(record.boxes));
+    if (!record.failure) {
+        found.push_back("failed without reporting its failure, with boxes " + Join(record.boxes));
         return;
     }
-    if (record.statusLine == Text(IDS_UPDATE_COMPLETED))
+    const FailureRow& row = RowFor(*record.failure);
+    if (record.boxes != std::vector{std::string(FailureText(row))}) {
+        found.push_back("failed with message boxes " + Join(record.boxes) + ", not \"" +
+                        std::string(FailureText(row)) + "\"");
+    }
+    if (record.statusLine == Text(IDS_UPDATE_COMPLETED)) {
         found.push_back("failed, yet the status line says it completed");
-    if (!record.executeEnabled || !record.listsAndRescanEnabled)
+    }
+    if (!record.executeEnabled || !record.listsAndRescanEnabled) {
         found.push_back("failed, but the controls were not restored");
-    const Phase phase = PhaseOf(record);
+    }
     std::vector<std::string> lines = record.logLines;
-    for (const FailureRule& rule : kFailureRules) {
-        if (record.boxes.front() != Text(rule.box) || phase != rule.phase)
-            continue;
-        if (rule.lastLine) {
-            if (lines.empty() || lines.back() != LogText(*rule.lastLine))
-                continue;
+    bool rowLineLast = true;
+    if (row.logEntry != kNoLogEntry) {
+        rowLineLast =
+            !lines.empty() && lines.back() == kLogMessages[static_cast<std::size_t>(row.logEntry)];
+        if (rowLineLast) {
             lines.pop_back();
         }
-        if (std::all_of(lines.begin(), lines.end(), IsAnswerLine))
-            return;
     }
-    found.push_back("message \"" + record.boxes.front() + "\" in step " + record.stepCounter +
-                    " does not go with the log lines " + Join(record.logLines));
+    if (PhaseOfFailure(*record.failure) != PhaseOf(record) || !rowLineLast ||
+        !std::all_of(lines.begin(), lines.end(), IsAnswerLine)) {
+        found.push_back("\"" + std::string(FailureText(row)) + "\" in step " + record.stepCounter +
+                        " does not go with the log lines " + Join(record.logLines));
+    }
 }
 
 void CheckWaiting(const RunRecord& record, std::vector<std::string>& found) {

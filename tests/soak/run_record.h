@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/failure_table.h"
 
 namespace kt73b::soak {
 
@@ -22,8 +25,9 @@ struct RunRecord {
     RunEnd end = RunEnd::kHung;
     std::string statusLine;
     std::string stepCounter;
-    std::vector<std::string> boxes;     // message boxes of this run, in order
-    std::vector<std::string> logLines;  // log texts of this run, in order
+    std::optional<FailureKind> failure;  // the failure the run reported as its end
+    std::vector<std::string> boxes;      // message boxes of this run, in order
+    std::vector<std::string> logLines;   // log texts of this run, in order
     bool executeEnabled = false;
     bool listsAndRescanEnabled = false;
     std::string flashDifference;          // empty when the flash equals the images

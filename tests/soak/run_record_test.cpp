@@ -21,12 +21,13 @@ RunRecord Completed() {
     return record;
 }
 
-RunRecord Failed(const std::string& box, const std::string& step, Texts log) {
+RunRecord Failed(FailureKind kind, const std::string& step, Texts log) {
     RunRecord record;
     record.end = RunEnd::kFailed;
     record.statusLine = "Data transmit  2048 / 262144 ";
     record.stepCounter = step;
-    record.boxes = {box};
+    record.failure = kind;
+    record.boxes = {std::string(FailureText(RowFor(kind)))};
     record.logLines = std::move(log);
     record.executeEnabled = true;
     record.listsAndRescanEnabled = true;
@@ -59,7 +60,7 @@ TEST(RunRecord, CompletedKeepsThePromiseOnlyWithTheImagesAndAnAnsweredFinish) {
 }
 
 struct FailureCase {
-    const char* box;
+    FailureKind kind;
     const char* step;
     Texts log;
     bool keepsThePromise;
@@ -67,42 +68,49 @@ struct FailureCase {
 
 TEST(RunRecord, FailedGoesWithItsStepAndItsLogLines) {
     const FailureCase cases[] = {
-        {"Time out error(1)", "0/6", {"Midi out error."}, true},
-        {"Illegal device connected.", "0/6", {"Illegal device connected."}, true},
-        {"Transfer error occurred.", "0/6", {}, true},
-        {"Time out error(3)", "4/6", {"(Erase)Time Out Error."}, true},
-        {"Transfer error occurred.", "1/6", {"(Erase)Time Out Error."}, true},
-        {"Time out error(2)",
+        {FailureKind::kIdentityTimeOut, "0/6", {"Midi out error."}, true},
+        {FailureKind::kIllegalDevice, "0/6", {"Illegal device connected."}, true},
+        {FailureKind::kUpdateModeRefused, "0/6", {}, true},
+        {FailureKind::kEraseTimeOut, "4/6", {"(Erase)Time Out Error."}, true},
+        {FailureKind::kEraseRefused, "1/6", {"(Erase)Time Out Error."}, true},
+        {FailureKind::kWriteTimeOut,
          "3/6",
          {"(CRC)Transfer error occurred.", "(Write)Time Out Error."},
          true},
-        {"Transfer error occurred.", "5/6", Texts(4, "(CRC)Transfer error occurred."), true},
-        {"Transfer error occurred.", "6/6", {}, true},  // the last chunk's seventh failing answer
-        {"Time out error(2)", "3/6", {}, false},
-        {"Time out error(2)", "2/6", {"(Write)Time Out Error."}, false},
-        {"Transfer error occurred.", "2/6", {}, false},
-        {"Transfer error occurred.", "3/6", {"(Erase)Time Out Error."}, false},
-        {"Time out error(1)", "0/6", {"Midi out error.", "Illegal device connected."}, false},
-        {"Transfer error occurred.", "6/6", {"(Write)Time Out Error."}, false},
+        {FailureKind::kWriteRefused, "5/6", Texts(4, "(CRC)Transfer error occurred."), true},
+        {FailureKind::kWriteRefused, "6/6", {}, true},  // the last chunk's seventh failing answer
+        {FailureKind::kWriteTimeOut, "3/6", {}, false},
+        {FailureKind::kWriteTimeOut, "2/6", {"(Write)Time Out Error."}, false},
+        {FailureKind::kWriteRefused, "2/6", {}, false},
+        {FailureKind::kWriteRefused, "3/6", {"(Erase)Time Out Error."}, false},
+        {FailureKind::kIdentityTimeOut,
+         "0/6",
+         {"Midi out error.", "Illegal device connected."},
+         false},
+        {FailureKind::kWriteRefused, "6/6", {"(Write)Time Out Error."}, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.box) + " in " + c.step);
-        EXPECT_EQ(Violations(Failed(c.box, c.step, c.log)).empty(), c.keepsThePromise);
+        SCOPED_TRACE(std::string(FailureText(RowFor(c.kind))) + " in " + c.step);
+        EXPECT_EQ(Violations(Failed(c.kind, c.step, c.log)).empty(), c.keepsThePromise);
     }
+    // The box must be the reported failure's own.
+    RunRecord otherBox = Failed(FailureKind::kIdentityTimeOut, "0/6", {"Midi out error."});
+    otherBox.boxes = {"Illegal device connected."};
+    EXPECT_FALSE(Violations(otherBox).empty());
 }
 
 TEST(RunRecord, FailedNeedsOneBoxTheControlsBackAndAnAnswerForEachLine) {
-    RunRecord two = Failed("Time out error(1)", "0/6", {"Midi out error."});
+    RunRecord two = Failed(FailureKind::kIdentityTimeOut, "0/6", {"Midi out error."});
     two.boxes.push_back("Time out error(1)");
     EXPECT_FALSE(Violations(two).empty());
-    RunRecord disabled = Failed("Time out error(1)", "0/6", {"Midi out error."});
+    RunRecord disabled = Failed(FailureKind::kIdentityTimeOut, "0/6", {"Midi out error."});
     disabled.executeEnabled = false;
     EXPECT_FALSE(Violations(disabled).empty());
-    RunRecord uncaused = Failed("Transfer error occurred.", "3/6",
+    RunRecord uncaused = Failed(FailureKind::kWriteRefused, "3/6",
                                 Texts(7, "(Flash Write)Transfer error occurred."));
     uncaused.flashErrorAnswers = 6;
     EXPECT_EQ(Violations(uncaused).size(), 1u);
-    RunRecord finish = Failed("Transfer error occurred.", "6/6", {});
+    RunRecord finish = Failed(FailureKind::kFinishTimeOut, "6/6", {});
     finish.finishRequests = 1;  // the finish wait timed out
     EXPECT_TRUE(Violations(finish).empty());
 }

@@ -143,7 +143,7 @@ std::uint32_t SoakHarness::RequestsReceived() {
 
 // The update-mode wait has no time-out: when the device has received the request, has nothing
 // more under way and has sent nothing since that the host takes as an answer, the run waits for
-// good, as specified, and only closing the dialog ends it.
+// good (that wait has no time-out), and only closing the dialog ends it.
 bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
     const auto counter = Control(IDC_STEP_COUNTER).text;
     if (counter != "0/6" || Status() != res::LoadString(IDS_ERASING))
@@ -172,6 +172,7 @@ bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
 }
 
 void SoakHarness::RecordWindow(RunRecord& record, std::size_t boxesBefore) const {
+    record.failure = outcome_.Failure();
     record.statusLine = Status();
     record.stepCounter = Control(IDC_STEP_COUNTER).text;
     record.executeEnabled = Control(ui::kIdOk).enabled;
