@@ -7,9 +7,9 @@
 #include <fstream>
 #include <thread>
 
-#include "emulator/jack/jack_midi_client.h"
 #include "engine/image_set.h"
 #include "host_bytes.h"
+#include "platform/jack/jack_midi_client.h"
 #include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -32,7 +32,7 @@ class EmulatorProgram : public ::testing::Test {
         std::string error;
         server_ = kt73b::testing::JackServer::Start(256, &error);
         ASSERT_TRUE(server_) << error;
-        host_ = JackMidiClient::Open("kt73b-test-host", error);
+        host_ = jack::MidiClient::Open({"kt73b-test-host"}, error);
         ASSERT_TRUE(host_) << error;
     }
 
@@ -63,7 +63,7 @@ class EmulatorProgram : public ::testing::Test {
     const std::string kName = "KT Test " + std::to_string(getpid());
     kt73b::testing::TempDir dir_;
     std::unique_ptr<kt73b::testing::JackServer> server_;
-    std::unique_ptr<JackMidiClient> host_;
+    std::unique_ptr<jack::MidiClient> host_;
     std::unique_ptr<ChildProcess> emulator_;
 };
 
