@@ -1,7 +1,7 @@
 // kt73b-update as a program: what it says and exits with for a wrong command line, for output
 // nobody reads, and for Ctrl-C; and a whole update across two processes over a JACK server of
-// the test's own, kt73b-emulator on the other side. The rest of its behaviour is its session's
-// (update_session_test.cpp).
+// the test's own (jackd, and PipeWire through its libjack), kt73b-emulator on the other side. The
+// rest of its behaviour is its session's (update_session_test.cpp).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,10 +9,12 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/pipewire_server.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::cli {
@@ -22,6 +24,7 @@ using kt73b::testing::ChildProcess;
 using kt73b::testing::ReadFile;
 using kt73b::testing::TempDir;
 using namespace std::chrono_literals;
+using Command = std::vector<std::string>;
 
 // Bounds for a program that answers at once; generous for a loaded 2-core machine.
 constexpr auto kProgramLimit = 30s;
@@ -69,6 +72,9 @@ class CliProgram : public ::testing::Test {
     }
 
     std::string OutputFile() const { return dir_.Path() + "/output.txt"; }
+
+    // A whole update between kt73b-emulator and kt73b-update, each started through `wrap`.
+    void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap);
 
     TempDir dir_;
 
@@ -124,40 +130,59 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
 }
 
 // The emulator as fast as it goes (no link, command, erase or write time), each program with the
-// real JACK provider and kt73b-update with its own timings.
-TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
-    std::string error;
-    const auto server = kt73b::testing::JackServer::Start(256, &error);  // 5.3 ms at 48 kHz
-    ASSERT_TRUE(server) << error;
+// real JACK provider and kt73b-update with its own timings; `wrap` runs a program on the server's
+// libjack.
+void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
+    const std::function<Command(Command)>& wrap) {
     std::ofstream("TEST_LOG.txt").flush();
     const std::string emulatorLog = dir_.Path() + "/emulator.log";
     const auto emulator =
-        ChildProcess::Start({KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0",
-                             "--write-time=0", "--link-rate=0", "--link-latency=0", "--once"},
+        ChildProcess::Start(wrap({KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0",
+                                  "--write-time=0", "--link-rate=0", "--link-latency=0", "--once"}),
                             emulatorLog);
     ASSERT_TRUE(emulator);
     ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
 
     const auto started = std::chrono::steady_clock::now();
-    const Result update = Run({}, kUpdateLimit);
+    auto program = ChildProcess::Start(wrap({KT73B_UPDATE_PROGRAM}), OutputFile());
+    ASSERT_TRUE(program);
+    const auto status = program->WaitForExit(kUpdateLimit);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     std::printf("kt73b-update ran for %.1f s\n", took.count());
-    EXPECT_EQ(update.status, 0) << update.output << ReadFile(emulatorLog);
+    const std::string output = ReadFile(OutputFile());
+    EXPECT_EQ(status, 0) << output << ReadFile(emulatorLog);
     EXPECT_EQ(emulator->WaitForExit(kProgramLimit), 0) << ReadFile(emulatorLog);
     EXPECT_TRUE(Has(ReadFile(emulatorLog), "the update finished and the flash equals the images"))
         << ReadFile(emulatorLog);
     // Found by the dialog's pre-selection: the emulator's JACK client has the device's name.
-    EXPECT_TRUE(Has(update.output,
-                    "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
-        << update.output;
+    EXPECT_TRUE(
+        Has(output, "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
+        << output;
     // The progress as a file gets it: each step, and the data steps by the tenth.
     for (const char* line :
          {"[1/6] Erasing Flash memory.  (0/3804 KiB)\n", "[3/6] Data transmit  0 / 262144  (",
           "[5/6] Data transmit  2621440 / 2912256  (",
           "[6/6] Version update completed.  (3804/3804 KiB)\n"}) {
-        EXPECT_TRUE(Has(update.output, line)) << line << "\n" << update.output;
+        EXPECT_TRUE(Has(output, line)) << line << "\n" << output;
     }
     EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
+}
+
+TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    std::string error;
+    const auto server = kt73b::testing::JackServer::Start(256, &error);  // 5.3 ms at 48 kHz
+    ASSERT_TRUE(server) << error;
+    ExpectACompleteUpdateAcrossTwoProcesses([](Command argv) { return argv; });
+}
+
+// Both programs on PipeWire's libjack, as most Linux desktops run them.
+TEST_F(CliProgram, OverPipeWireACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    std::string error;
+    const auto server = kt73b::testing::PipeWireServer::Start(&error);
+    if (!server) {
+        GTEST_SKIP() << error;
+    }
+    ExpectACompleteUpdateAcrossTwoProcesses(&kt73b::testing::PipeWireServer::JackCommand);
 }
 
 }  // namespace
