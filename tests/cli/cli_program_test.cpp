@@ -16,6 +16,7 @@
 #include "tests/support/jack_server.h"
 #include "tests/support/pipewire_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::cli {
 namespace {
@@ -73,8 +74,10 @@ class CliProgram : public ::testing::Test {
 
     std::string OutputFile() const { return dir_.Path() + "/output.txt"; }
 
-    // A whole update between kt73b-emulator and kt73b-update, each started through `wrap`.
-    void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap);
+    // A whole update between kt73b-emulator and kt73b-update, each started through `wrap`;
+    // `emulatorUp` runs once the emulator's client is on the server.
+    void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap,
+                                                 const std::function<void()>& emulatorUp);
 
     TempDir dir_;
 
@@ -133,7 +136,7 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
 // real JACK provider and kt73b-update with its own timings; `wrap` runs a program on the server's
 // libjack.
 void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
-    const std::function<Command(Command)>& wrap) {
+    const std::function<Command(Command)>& wrap, const std::function<void()>& emulatorUp) {
     std::ofstream("TEST_LOG.txt").flush();
     const std::string emulatorLog = dir_.Path() + "/emulator.log";
     const auto emulator =
@@ -142,6 +145,7 @@ void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
                             emulatorLog);
     ASSERT_TRUE(emulator);
     ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
+    emulatorUp();
 
     const auto started = std::chrono::steady_clock::now();
     auto program = ChildProcess::Start(wrap({KT73B_UPDATE_PROGRAM}), OutputFile());
@@ -172,17 +176,28 @@ TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
     std::string error;
     const auto server = kt73b::testing::JackServer::Start(256, &error);  // 5.3 ms at 48 kHz
     ASSERT_TRUE(server) << error;
-    ExpectACompleteUpdateAcrossTwoProcesses([](Command argv) { return argv; });
+    ExpectACompleteUpdateAcrossTwoProcesses([](Command argv) { return argv; }, [] {});
 }
 
-// Both programs on PipeWire's libjack, as most Linux desktops run them.
+// Both programs on PipeWire's libjack, as most Linux desktops run them, with nothing set by the
+// user: the emulator's node carries the short cycle its client asked for.
 TEST_F(CliProgram, OverPipeWireACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    unsetenv("PIPEWIRE_LATENCY");
     std::string error;
     const auto server = kt73b::testing::PipeWireServer::Start(&error);
     if (!server) {
         GTEST_SKIP() << error;
     }
-    ExpectACompleteUpdateAcrossTwoProcesses(&kt73b::testing::PipeWireServer::JackCommand);
+    const std::string graph = dir_.Path() + "/graph.json";
+    const auto askedForAShortCycle = [&] {
+        EXPECT_TRUE(kt73b::testing::WaitUntil([&] {
+            const auto dump = ChildProcess::Start({"pw-dump"}, graph);
+            return dump && dump->WaitForExit(kProgramLimit) == 0 &&
+                   Has(ReadFile(graph), R"("node.latency": "128/48000")");
+        })) << ReadFile(graph);
+    };
+    ExpectACompleteUpdateAcrossTwoProcesses(&kt73b::testing::PipeWireServer::JackCommand,
+                                            askedForAShortCycle);
 }
 
 }  // namespace
