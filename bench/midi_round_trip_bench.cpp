@@ -101,10 +101,25 @@ void BM_LoopbackRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_LoopbackRoundTrip)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// Starts `peer_path` (the "VELK KT Series" test peer) and waits until it says it is ready.
+std::unique_ptr<testing::ChildProcess> StartJackPeer(const std::string& peer_path,
+                                                     std::string* why_not) {
+    auto peer = testing::ChildProcess::Spawn({peer_path}, false);
+    if (peer == nullptr) {
+        *why_not = "the test peer could not be started";
+        return nullptr;
+    }
+    if (peer->ReadLine(std::chrono::seconds(15)) != "ready") {
+        *why_not = "the test peer did not become ready";
+        return nullptr;
+    }
+    return peer;
+}
+
 void BM_JackRoundTrip(benchmark::State& state) {
     std::string why_not;
     const auto server = testing::JackServer::Start(static_cast<int>(state.range(0)), &why_not);
-    const auto peer = server ? testing::StartJackPeer(KT73B_JACK_PEER_PATH, &why_not) : nullptr;
+    const auto peer = server ? StartJackPeer(KT73B_JACK_PEER_PATH, &why_not) : nullptr;
     if (peer == nullptr) {
         state.SkipWithError(("JACK skipped: " + why_not).c_str());
         return;

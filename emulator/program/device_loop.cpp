@@ -30,7 +30,7 @@ void Say(std::FILE* stream, const std::string& text) {
 }  // namespace
 
 DeviceLoop::DeviceLoop(const ProgramOptions& options, const ExpectedImages& expected,
-                       JackMidiClient& jack, AlsaSeqPort* alsa, const sigset_t& stopSignals)
+                       jack::MidiClient& jack, AlsaSeqPort* alsa, const sigset_t& stopSignals)
     : options_(options),
       expected_(expected),
       jack_(jack),

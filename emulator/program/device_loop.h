@@ -9,11 +9,11 @@
 
 #include "emulator/clock.h"
 #include "emulator/emulator.h"
-#include "emulator/jack/jack_midi_client.h"
 #include "emulator/program/alsa_seq_port.h"
 #include "emulator/program/image_files.h"
 #include "emulator/program/program_options.h"
 #include "emulator/sysex_assembler.h"
+#include "platform/jack/jack_midi_client.h"
 
 namespace kt73b::emu {
 
@@ -24,8 +24,8 @@ inline constexpr int kExitCannotRun = 2;
 class DeviceLoop {
   public:
     // `stopSignals` are blocked in every thread; the loop takes them with sigtimedwait.
-    DeviceLoop(const ProgramOptions& options, const ExpectedImages& expected, JackMidiClient& jack,
-               AlsaSeqPort* alsa, const sigset_t& stopSignals);
+    DeviceLoop(const ProgramOptions& options, const ExpectedImages& expected,
+               jack::MidiClient& jack, AlsaSeqPort* alsa, const sigset_t& stopSignals);
 
     // Returns the program's exit status.
     int Run();
@@ -40,7 +40,7 @@ class DeviceLoop {
 
     const ProgramOptions& options_;
     const ExpectedImages& expected_;
-    JackMidiClient& jack_;
+    jack::MidiClient& jack_;
     AlsaSeqPort* alsa_;
     sigset_t stopSignals_;
     SteadyClock clock_;

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "emulator/jack/jack_midi_client.h"
 #include "emulator/program/alsa_seq_port.h"
 #include "emulator/program/device_loop.h"
 #include "emulator/program/image_files.h"
 #include "emulator/program/program_options.h"
+#include "platform/jack/jack_midi_client.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return Fail(error, "--expect names a folder with 129.bin, 136.bin and 137.bin.");
     }
     const sigset_t stopSignals = BlockStopSignals();
-    const auto jack = JackMidiClient::Open(options.name, error);
+    const auto jack = kt73b::jack::MidiClient::Open({options.name}, error);
     if (!jack) {
         return Fail(error,
                     "Start a JACK server first, for example 'jackd -d dummy' (or 'jackd -d "

@@ -1,7 +1,7 @@
 // A single-producer, single-consumer ring of whole messages (length-prefixed bytes) between a
 // realtime thread, such as JACK's process callback, and an ordinary one: no lock and no
 // allocation after construction, and atomics that ThreadSanitizer can see (jack_ringbuffer's
-// barriers it cannot). The WinMM layer's JACK client and the emulator's both use it.
+// barriers it cannot). The JACK MIDI client (platform/jack) uses it.
 #pragma once
 
 #include <atomic>

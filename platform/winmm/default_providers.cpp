@@ -6,8 +6,10 @@
 
 namespace kt73b::winmm {
 
+// The layer's JACK client under its stock settings, made once and kept for the process.
 std::vector<Provider*> DefaultProviders() {
-    return {&AlsaProvider::Instance(), &JackProvider::Instance(), &LoopbackProvider::Instance()};
+    static auto* jack = new JackProvider(JackConfig{});
+    return {&AlsaProvider::Instance(), jack, &LoopbackProvider::Instance()};
 }
 
 }  // namespace kt73b::winmm

@@ -1,37 +1,25 @@
 #include "tests/support/jack_server.h"
 
-#include <jack/jack.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
+#include <filesystem>
+
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(15);
 
-void Silent(const char*) {}
-
 // Bounded: a server that has not taken a client by then is reported, not waited for.
-bool AcceptsClients(const std::string& name, ChildProcess& process) {
-    jack_set_error_function(&Silent);
-    jack_set_info_function(&Silent);
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (std::chrono::steady_clock::now() < deadline && process.Running()) {
-        jack_status_t status{};
-        jack_client_t* probe = jack_client_open(
-            "kt73b-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
-            name.c_str());
-        if (probe != nullptr) {
-            jack_client_close(probe);
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+bool AcceptsClients(const std::string& name) {
+    const auto wait =
+        ChildProcess::Spawn({"jack_wait", "--server", name, "--wait", "--timeout", "15"}, true);
+    return wait != nullptr && wait->WaitForExit(kStartTimeout + std::chrono::seconds(5)) == 0;
 }
 
 }  // namespace
@@ -52,7 +40,7 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
         *why_not = "jackd could not be started";
         return nullptr;
     }
-    if (!AcceptsClients(name, *process)) {
+    if (!AcceptsClients(name)) {
         *why_not = "jackd did not accept clients within 15 s (it needs /dev/shm)";
         return nullptr;
     }
@@ -60,17 +48,30 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
     return std::unique_ptr<JackServer>(new JackServer(std::move(process)));
 }
 
-std::unique_ptr<ChildProcess> StartJackPeer(const std::string& peer_path, std::string* why_not) {
-    auto peer = ChildProcess::Spawn({peer_path}, false);
-    if (peer == nullptr) {
-        *why_not = "the test peer could not be started";
+std::unique_ptr<PipeWireServer> PipeWireServer::Start(std::string* why_not) {
+    const std::string pipewire = FindOnPath("pipewire");
+    if (pipewire.empty() || FindOnPath("pw-jack").empty()) {
+        *why_not =
+            "pipewire or pw-jack is not installed (scripts/install-deps installs "
+            "pipewire-bin and pipewire-jack)";
         return nullptr;
     }
-    if (peer->ReadLine(kStartTimeout) != "ready") {
-        *why_not = "the test peer did not become ready";
+    // PipeWire refuses a runtime folder that others may enter.
+    auto runtime = std::make_unique<TempDir>();
+    if (runtime->Path().empty() || chmod(runtime->Path().c_str(), 0700) != 0) {
+        *why_not = "no runtime folder for pipewire";
         return nullptr;
     }
-    return peer;
+    setenv("XDG_RUNTIME_DIR", runtime->Path().c_str(), 1);
+    auto process = ChildProcess::Spawn({pipewire}, true);
+    const std::string socket = runtime->Path() + "/pipewire-0";
+    if (process == nullptr ||
+        !WaitUntil([&] { return std::filesystem::exists(socket); }, kStartTimeout)) {
+        *why_not = "pipewire did not open its socket within 15 s";
+        return nullptr;
+    }
+    return std::unique_ptr<PipeWireServer>(
+        new PipeWireServer(std::move(runtime), std::move(process)));
 }
 
 }  // namespace kt73b::testing

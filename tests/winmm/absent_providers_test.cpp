@@ -30,7 +30,8 @@ TEST(AbsentProviders, WithoutASequencerAlsaListsNothingAndSaysNothing) {
 
 TEST(AbsentProviders, WithoutAServerJackListsNothingAndSaysNothing) {
     setenv("JACK_DEFAULT_SERVER", ("kt73b-absent-" + std::to_string(getpid())).c_str(), 1);
-    ExpectNothingListedOrSaid(JackProvider::Instance(), "VELK KT Series:MIDI in");
+    JackProvider provider(JackConfig{});
+    ExpectNothingListedOrSaid(provider, "VELK KT Series:MIDI in");
 }
 
 }  // namespace

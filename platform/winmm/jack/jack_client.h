@@ -1,10 +1,7 @@
-// The layer's own JACK client: one MIDI input and one MIDI output port, connected to the devices
-// that are open. The process thread moves messages between the ports and two rings; a reader
-// thread hands received messages to the open input's sink.
+// The layer's side of the JACK MIDI client: which devices are connected to its two ports, a
+// reader thread that hands received messages to the open input's sink, and sends that wait a
+// bounded time for room.
 #pragma once
-
-#include <jack/jack.h>
-#include <semaphore.h>
 
 #include <atomic>
 #include <cstdint>
@@ -14,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/os/message_ring.h"
+#include "platform/jack/jack_midi_client.h"
 #include "platform/winmm/jack/jack_config.h"
 #include "platform/winmm/mmsystem_api.h"
 #include "platform/winmm/provider.h"
@@ -30,9 +27,11 @@ class JackClient {
     JackClient& operator=(const JackClient&) = delete;
 
     // False once the server has shut the client down.
-    bool Alive() const { return alive_.load(std::memory_order_acquire); }
+    bool Alive() const { return !midi_->ServerGone(); }
     // Full names of other clients' MIDI ports with `flags` (JackPortIsOutput: we can read them).
-    std::vector<std::string> OtherMidiPorts(unsigned long flags) const;
+    std::vector<std::string> OtherMidiPorts(unsigned long flags) const {
+        return midi_->OtherMidiPorts(flags);
+    }
 
     MMRESULT AttachInput(const std::string& port, InputSink& sink);
     void DetachInput(const std::string& port);
@@ -42,34 +41,16 @@ class JackClient {
     MMRESULT Send(const std::uint8_t* bytes, std::size_t length);
 
   private:
-    explicit JackClient(const JackConfig& config);
-    bool Start();
-    static int Process(jack_nframes_t frames, void* self);
-    static void Shutdown(void* self);
-    void ProcessInput(jack_nframes_t frames);
-    void ProcessOutput(jack_nframes_t frames);
+    JackClient(const JackConfig& config, std::unique_ptr<jack::MidiClient> midi);
     void ReadInbound();
     void WaitUntilSent();
 
     const JackConfig config_;
-    jack_client_t* client_ = nullptr;
-    jack_port_t* inputPort_ = nullptr;
-    jack_port_t* outputPort_ = nullptr;
-    std::string ownPrefix_;  // "<client name>:", set before activation
-
-    os::MessageRing inbound_;        // process thread pushes, reader thread pops
-    os::MessageRing outbound_;       // senders push (one at a time, under sendMutex_), process pops
-    sem_t inboundReady_;             // posted by the process thread: sem_post never blocks
-    std::atomic<bool> alive_{true};  // cleared by the server's shutdown callback
-    std::atomic<bool> stopping_{false};        // set by the destructor for the reader
-    std::atomic<std::uint64_t> cycles_{0};     // process cycles so far; written by process
-    std::atomic<std::uint64_t> droppedIn_{0};  // received messages the ring had no room for
-    // Process thread only: what the input port held in the previous cycle (InputSignature).
-    std::uint64_t lastInputSignature_ = 0;
+    const std::unique_ptr<jack::MidiClient> midi_;
+    std::atomic<bool> stopping_{false};  // set by the destructor for the reader
 
     std::mutex sinkMutex_;       // held while the reader hands a message on, and to change sink_
     InputSink* sink_ = nullptr;  // under sinkMutex_
-    std::string inputSource_;    // under sinkMutex_: the device port connected to us
     std::mutex sendMutex_;       // one sender at a time; guards outputTarget_
     std::string outputTarget_;   // under sendMutex_
     std::thread reader_;

@@ -27,11 +27,6 @@ std::vector<PortDescriptor> NameJackPorts(const std::vector<std::string>& full_n
     return ports;
 }
 
-JackProvider& JackProvider::Instance() {
-    static auto* provider = new JackProvider;
-    return *provider;
-}
-
 std::shared_ptr<JackClient> JackProvider::Client() {
     std::lock_guard lock(mutex_);
     auto client = client_.lock();

@@ -16,7 +16,7 @@ namespace kt73b::winmm {
 
 class JackProvider final : public Provider {
   public:
-    static JackProvider& Instance();
+    explicit JackProvider(const JackConfig& config) : config_(config) {}
 
     std::vector<PortDescriptor> ListInputs() override;
     std::vector<PortDescriptor> ListOutputs() override;
@@ -30,7 +30,7 @@ class JackProvider final : public Provider {
     std::shared_ptr<JackClient> Client();
     std::vector<PortDescriptor> List(unsigned long flags);
 
-    JackConfig config_;
+    const JackConfig config_;
     std::mutex mutex_;
     std::weak_ptr<JackClient> client_;  // under mutex_; listings and connections own it
 };
