@@ -7,7 +7,10 @@
 namespace kt73b::winmm {
 
 std::vector<Provider*> DefaultProviders() {
-    return {&AlsaProvider::Instance(), &JackProvider::Instance(), &LoopbackProvider::Instance()};
+    // Made once, with the default settings, and left for the process's end: open devices keep
+    // using the provider until then.
+    static auto* const alsa = new AlsaProvider();
+    return {alsa, &JackProvider::Instance(), &LoopbackProvider::Instance()};
 }
 
 }  // namespace kt73b::winmm

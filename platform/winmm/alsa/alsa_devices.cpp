@@ -5,11 +5,6 @@
 
 namespace kt73b::winmm {
 
-AlsaProvider& AlsaProvider::Instance() {
-    static auto* provider = new AlsaProvider;
-    return *provider;
-}
-
 std::shared_ptr<AlsaSequencer> AlsaProvider::Sequencer() {
     std::lock_guard lock(mutex_);
     if (sequencer_ == nullptr) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/winmm/alsa/alsa_config.h"
@@ -16,7 +17,7 @@ namespace kt73b::winmm {
 
 class AlsaProvider final : public Provider {
   public:
-    static AlsaProvider& Instance();
+    explicit AlsaProvider(AlsaConfig config = {}) : config_(std::move(config)) {}
 
     std::vector<PortDescriptor> ListInputs() override;
     std::vector<PortDescriptor> ListOutputs() override;
@@ -30,7 +31,7 @@ class AlsaProvider final : public Provider {
     std::shared_ptr<AlsaSequencer> Sequencer();
     std::vector<PortDescriptor> List(bool readable);
 
-    AlsaConfig config_;
+    const AlsaConfig config_;
     std::mutex mutex_;
     std::shared_ptr<AlsaSequencer> sequencer_;  // under mutex_; connections share it
 };
