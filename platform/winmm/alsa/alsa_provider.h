@@ -1,6 +1,6 @@
 // The ALSA provider: every readable or writable MIDI port of other sequencer clients, named
-// after its client (a USB device's client carries the product's name). Without a sequencer on
-// the machine it lists nothing.
+// after its client (a USB device's client carries the product's name), or "client:port" where
+// the client has several ports of that direction. Without a sequencer it lists nothing.
 #pragma once
 
 #include <memory>
@@ -35,6 +35,9 @@ class AlsaProvider final : public Provider {
     std::mutex mutex_;
     std::shared_ptr<AlsaSequencer> sequencer_;  // under mutex_; connections share it
 };
+
+// The list entries of one direction's ports, named as above.
+std::vector<PortDescriptor> NameAlsaPorts(const std::vector<AlsaPort>& ports);
 
 // A device's key is "client:port"; false when `key` is not one.
 bool ParseAlsaKey(const std::string& key, AlsaPort* port);

@@ -1,0 +1,158 @@
+// The device lists over the kernel's sequencer: kt73b-update's, held against what aconnect shows
+// of the same sequencer by the naming rule (the client's name; "client:port" where the client
+// has several ports of a direction; " (2)" for a second device of a name), and a device that
+// appears after the updater started, found by the rescan the dialog does (a fresh list).
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "platform/winmm/alsa/alsa_sequencer.h"
+#include "platform/winmm/device_names.h"
+#include "platform/winmm/mmsystem_api.h"
+#include "tests/alsa/guest_test.h"
+
+namespace kt73b::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+struct AconnectPort {
+    int client = 0;
+    std::string clientName;
+    std::string portName;
+};
+
+// `aconnect -i` (ports one reads from) or `-o` (ports one writes to), as it prints them:
+//   client 14: 'Midi Through' [type=kernel]
+//       0 'Midi Through Port-0'
+std::vector<AconnectPort> Aconnect(const std::string& option) {
+    std::vector<AconnectPort> ports;
+    std::FILE* pipe = popen(("aconnect " + option).c_str(), "r");
+    if (pipe == nullptr) {
+        return ports;
+    }
+    const std::regex client(R"(^client (\d+): '(.*)' \[.*)");
+    const std::regex port(R"(^\s+\d+ '(.*?) *'$)");
+    AconnectPort current;
+    char line[512];
+    while (std::fgets(line, sizeof(line), pipe) != nullptr) {
+        const std::string text(line, std::strcspn(line, "\n"));
+        std::smatch match;
+        if (std::regex_match(text, match, client)) {
+            current = {std::stoi(match[1]), match[2], ""};
+        } else if (std::regex_match(text, match, port)) {
+            current.portName = match[1];
+            ports.push_back(current);
+        }
+    }
+    pclose(pipe);
+    return ports;
+}
+
+// The system client (0) has a timer and an announce port, no MIDI port.
+Names NamesByTheRule(const std::vector<AconnectPort>& ports) {
+    std::map<int, int> perClient;
+    for (const auto& port : ports) {
+        ++perClient[port.client];
+    }
+    Names base;
+    for (const auto& port : ports) {
+        if (port.client != 0) {
+            base.push_back(perClient[port.client] == 1 ? port.clientName
+                                                       : port.clientName + ":" + port.portName);
+        }
+    }
+    return winmm::NameDevices(base);
+}
+
+// The names under "MIDI IN" or "MIDI OUT" in kt73b-update --list: "  5  VELK KT Series  (default)".
+Names Listed(const std::string& output, const std::string& title) {
+    const std::regex entry(R"(^  \d+  (.*?)(  \(default\))?$)");
+    Names names;
+    std::istringstream lines(output);
+    bool inside = false;
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (!line.starts_with(" ")) {
+            inside = line == title;
+        } else if (inside && std::regex_match(line, match, entry)) {
+            names.push_back(match[1]);
+        }
+    }
+    return names;
+}
+
+// The lists as the dialog fills them, each taken afresh.
+Names InputNames() {
+    Names names;
+    for (UINT i = 0, count = midiInGetNumDevs(); i < count; ++i) {
+        MIDIINCAPSA caps{};
+        if (midiInGetDevCapsA(i, &caps, sizeof(caps)) == MMSYSERR_NOERROR) {
+            names.emplace_back(caps.szPname);
+        }
+    }
+    return names;
+}
+
+Names OutputNames() {
+    Names names;
+    for (UINT i = 0, count = midiOutGetNumDevs(); i < count; ++i) {
+        MIDIOUTCAPSA caps{};
+        if (midiOutGetDevCapsA(i, &caps, sizeof(caps)) == MMSYSERR_NOERROR) {
+            names.emplace_back(caps.szPname);
+        }
+    }
+    return names;
+}
+
+bool Contains(const Names& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+struct IgnoringSink final : winmm::InputSink {
+    void OnMessage(const std::uint8_t*, std::size_t) override {}
+};
+
+using AlsaPorts = GuestTest;
+
+TEST_F(AlsaPorts, TheListNamesEveryPortAconnectShowsByTheNamingRule) {
+    const auto first = StartEmulator({}, "first.log");
+    const auto second = StartEmulator({}, "second.log");
+    IgnoringSink sink;
+    winmm::AlsaConfig config;
+    config.client_name = "KT Two Ports";
+    const auto twoPorts = winmm::AlsaSequencer::Open(config);
+    ASSERT_TRUE(twoPorts);
+    ASSERT_GE(twoPorts->CreateDevicePort("KT port A", sink), 0);
+    ASSERT_GE(twoPorts->CreateDevicePort("KT port B", sink), 0);
+
+    const ProgramResult list = RunUpdater({"--list"}, kProgramLimit);
+    std::printf("kt73b-update --list in the guest:\n%s", list.output.c_str());
+    ASSERT_EQ(list.status, 0) << list.output;
+    const Names ins = NamesByTheRule(Aconnect("-i"));
+    const Names outs = NamesByTheRule(Aconnect("-o"));
+    EXPECT_EQ(Listed(list.output, "MIDI IN"), ins) << list.output;
+    EXPECT_EQ(Listed(list.output, "MIDI OUT"), outs) << list.output;
+    // Each case of the rule is there to be checked.
+    for (const char* name :
+         {"Midi Through", "VELK KT Series", "VELK KT Series (2)", "KT Two Ports:KT port B"}) {
+        EXPECT_TRUE(Contains(ins, name) && Contains(outs, name)) << name << "\n" << list.output;
+    }
+}
+
+TEST_F(AlsaPorts, ADeviceThatAppearsAfterTheUpdaterStartedIsFoundByRescanAndGoesWhenItGoes) {
+    EXPECT_FALSE(Contains(InputNames(), "VELK KT Series"));
+    const auto emulator = StartEmulator({}, "emulator.log");
+    ASSERT_TRUE(emulator);
+    EXPECT_TRUE(Contains(InputNames(), "VELK KT Series"));
+    EXPECT_TRUE(Contains(OutputNames(), "VELK KT Series"));
+    emulator->Stop();
+    EXPECT_FALSE(Contains(InputNames(), "VELK KT Series"));
+    EXPECT_FALSE(Contains(OutputNames(), "VELK KT Series"));
+}
+
+}  // namespace
+}  // namespace kt73b::testing
