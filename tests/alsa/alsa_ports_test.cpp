@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "platform/winmm/alsa/alsa_sequencer.h"
+#include "platform/winmm/alsa/alsa_provider.h"
 #include "platform/winmm/device_names.h"
 #include "platform/winmm/mmsystem_api.h"
 #include "tests/alsa/guest_test.h"
@@ -112,6 +112,12 @@ bool Contains(const Names& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+std::string KeyOf(const std::vector<winmm::PortDescriptor>& ports, const std::string& name) {
+    const auto it = std::find_if(ports.begin(), ports.end(),
+                                 [&](const winmm::PortDescriptor& p) { return p.name == name; });
+    return it != ports.end() ? it->key : "";
+}
+
 struct IgnoringSink final : winmm::InputSink {
     void OnMessage(const std::uint8_t*, std::size_t) override {}
 };
@@ -129,6 +135,13 @@ TEST_F(AlsaPorts, TheListNamesEveryPortAconnectShowsByTheNamingRule) {
     ASSERT_GE(twoPorts->CreateDevicePort("KT port A", sink), 0);
     ASSERT_GE(twoPorts->CreateDevicePort("KT port B", sink), 0);
 
+    // A host at work on the first device: its ports are no devices for another host.
+    winmm::AlsaProvider host;
+    std::unique_ptr<winmm::InputConnection> in;
+    std::unique_ptr<winmm::OutputConnection> out;
+    ASSERT_EQ(host.OpenInput(KeyOf(host.ListInputs(), "VELK KT Series"), sink, &in), 0u);
+    ASSERT_EQ(host.OpenOutput(KeyOf(host.ListOutputs(), "VELK KT Series"), &out), 0u);
+
     const ProgramResult list = RunUpdater({"--list"}, kProgramLimit);
     std::printf("kt73b-update --list in the guest:\n%s", list.output.c_str());
     ASSERT_EQ(list.status, 0) << list.output;
@@ -136,6 +149,7 @@ TEST_F(AlsaPorts, TheListNamesEveryPortAconnectShowsByTheNamingRule) {
     const Names outs = NamesByTheRule(Aconnect("-o"));
     EXPECT_EQ(Listed(list.output, "MIDI IN"), ins) << list.output;
     EXPECT_EQ(Listed(list.output, "MIDI OUT"), outs) << list.output;
+    EXPECT_FALSE(Has(list.output, "KT-73B Updater")) << list.output;
     // Each case of the rule is there to be checked.
     for (const char* name :
          {"Midi Through", "VELK KT Series", "VELK KT Series (2)", "KT Two Ports:KT port B"}) {

@@ -16,6 +16,9 @@ constexpr std::size_t kPoolCellBytes = 28;
 constexpr std::size_t kDefaultOutputPoolCells = 500;
 constexpr std::size_t kDefaultInputPoolCells = 200;
 constexpr std::size_t kShortMessageBytes = 16;
+// The ports we open towards a device are ours alone: other clients (another updater's list
+// among them) do not see them, and only we connect them.
+constexpr unsigned int kHostPortCaps = SND_SEQ_PORT_CAP_NO_EXPORT;
 
 void Silent(const char*, int, const char*, int, const char*, ...) {}
 
@@ -119,7 +122,7 @@ std::vector<AlsaPort> AlsaSequencer::OtherMidiPorts(bool readable) const {
 int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
     std::lock_guard control(controlMutex_);
     const int own_port =
-        snd_seq_create_simple_port(seq_, "in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+        snd_seq_create_simple_port(seq_, "in", SND_SEQ_PORT_CAP_WRITE | kHostPortCaps,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own_port < 0) {
         return own_port;
@@ -178,7 +181,7 @@ int AlsaSequencer::CreateDevicePort(const std::string& name, InputSink& sink) {
 int AlsaSequencer::AttachOutput(const AlsaPort& device) {
     std::lock_guard control(controlMutex_);
     const int own_port =
-        snd_seq_create_simple_port(seq_, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+        snd_seq_create_simple_port(seq_, "out", SND_SEQ_PORT_CAP_READ | kHostPortCaps,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own_port < 0) {
         return own_port;
