@@ -15,7 +15,7 @@ namespace {
 using std::chrono::steady_clock;
 
 // How often the loop looks for a stop signal or a vanished server while nothing happens, and
-// how often it polls the ALSA port, which has no way to wake it.
+// how often it looks at the ALSA inbox while it waits on JACK.
 constexpr auto kIdlePoll = std::chrono::milliseconds(100);
 constexpr auto kAlsaPoll = std::chrono::milliseconds(2);
 // After the last answer has left for JACK: a few cycles for the peer to read it before the
@@ -30,15 +30,16 @@ void Say(std::FILE* stream, const std::string& text) {
 }  // namespace
 
 DeviceLoop::DeviceLoop(const ProgramOptions& options, const ExpectedImages& expected,
-                       jack::MidiClient& jack, AlsaSeqPort* alsa, const sigset_t& stopSignals)
+                       jack::MidiClient* jack, const AlsaDevicePort* alsa,
+                       const sigset_t& stopSignals)
     : options_(options),
       expected_(expected),
       jack_(jack),
       alsa_(alsa),
       stopSignals_(stopSignals),
       emulator_(clock_, options.settings),
-      fromJack_([this](std::span<const std::uint8_t> m) { emulator_.OnHostMessage(m); }),
-      fromAlsa_([this](std::span<const std::uint8_t> m) { emulator_.OnHostMessage(m); }) {}
+      fromJack_(winmm::CutMessages::kHandOn,
+                [this](std::span<const std::uint8_t> m) { emulator_.OnHostMessage(m); }) {}
 
 bool DeviceLoop::StopSignalled() const {
     const timespec now{0, 0};
@@ -47,21 +48,27 @@ bool DeviceLoop::StopSignalled() const {
 
 void DeviceLoop::WaitForInput(steady_clock::time_point deadline) {
     std::vector<std::uint8_t> message;
-    if (jack_.Receive(message, deadline)) {
+    if (jack_ != nullptr && jack_->Receive(message, deadline)) {
         fromJack_.Feed(message);
     }
-    if (alsa_ != nullptr) {
-        alsa_->Poll(fromAlsa_);
+    if (alsa_ == nullptr) {
+        return;
+    }
+    // Alone, the loop waits on the inbox; beside JACK it only looks.
+    for (const auto& fromAlsa :
+         alsa_->inbox.TakeAll(jack_ != nullptr ? steady_clock::now() : deadline)) {
+        emulator_.OnHostMessage(fromAlsa);
     }
 }
 
 void DeviceLoop::SendDueAnswers() {
     for (const OutboundMessage& message : emulator_.TakeDue()) {
-        if (!jack_.Send(message.bytes)) {
+        if (jack_ != nullptr && !jack_->Send(message.bytes)) {
             Say(stderr, "an answer was lost: JACK is not taking messages");
         }
-        if (alsa_ != nullptr) {
-            alsa_->Send(message.bytes);
+        if (alsa_ != nullptr && alsa_->sequencer.Send(alsa_->port, message.bytes.data(),
+                                                      message.bytes.size()) != MMSYSERR_NOERROR) {
+            Say(stderr, "an answer was lost: the ALSA sequencer did not take it");
         }
     }
 }
@@ -121,11 +128,12 @@ int DeviceLoop::Run() {
             Say(stdout, "stopped");
             return kExitOk;
         }
-        if (jack_.ServerGone()) {
+        if (jack_ != nullptr && jack_->ServerGone()) {
             Say(stderr, "the JACK server has gone away");
             return kExitCannotRun;
         }
-        auto deadline = steady_clock::now() + (alsa_ != nullptr ? kAlsaPoll : kIdlePoll);
+        auto deadline =
+            steady_clock::now() + (alsa_ != nullptr && jack_ != nullptr ? kAlsaPoll : kIdlePoll);
         if (const auto due = emulator_.NextDue()) {
             deadline = std::min(deadline, clock_.TimePointOf(*due));
         }
@@ -136,7 +144,8 @@ int DeviceLoop::Run() {
         SendDueAnswers();
         Report();
         finishing = OnFinishRequests() || finishing;
-        if (finishing && !closeAt && !emulator_.NextDue() && jack_.SendQueueEmpty()) {
+        if (finishing && !closeAt && !emulator_.NextDue() &&
+            (jack_ == nullptr || jack_->SendQueueEmpty())) {
             closeAt = steady_clock::now() + kLastAnswerGrace;
         }
     }

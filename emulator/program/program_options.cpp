@@ -231,9 +231,9 @@ std::string HelpText() {
     std::string text =
         "Usage: kt73b-emulator [OPTION...]\n"
         "A KT-73B in software on a JACK MIDI client with one input port (midi_in) and one\n"
-        "output port (midi_out), and on an ALSA sequencer port where the machine has a\n"
-        "sequencer. It answers the updater's messages as the device does, keeps a flash image\n"
-        "and can inject faults. A JACK server must be running; none is started.\n\n"
+        "output port (midi_out), and on an ALSA sequencer port, each where the machine has it\n"
+        "(a running JACK server, none is started; the kernel's ALSA sequencer). It answers the\n"
+        "updater's messages as the device does, keeps a flash image and can inject faults.\n\n"
         "Options:\n";
     for (const Option& option : Options()) {
         std::string head = "  " + std::string(option.name);
@@ -247,7 +247,8 @@ std::string HelpText() {
     text +=
         "\nExit status: 0 when stopped by a signal, or with --once when the flash equals the\n"
         "images; 1 with --once when it does not; 2 when the emulator cannot run (a wrong\n"
-        "option, no JACK server, images or flash file that cannot be read or written).\n";
+        "option, neither a JACK server nor an ALSA sequencer, images or flash file that cannot\n"
+        "be read or written).\n";
     return text;
 }
 

@@ -8,8 +8,11 @@ namespace kt73b::winmm {
 
 // The layer's JACK client under its stock settings, made once and kept for the process.
 std::vector<Provider*> DefaultProviders() {
-    static auto* jack = new JackProvider(JackConfig{});
-    return {&AlsaProvider::Instance(), jack, &LoopbackProvider::Instance()};
+    // Made once, with the default settings, and left for the process's end: open devices keep
+    // using the providers until then.
+    static auto* const alsa = new AlsaProvider();
+    static auto* const jack = new JackProvider(JackConfig{});
+    return {alsa, jack, &LoopbackProvider::Instance()};
 }
 
 }  // namespace kt73b::winmm

@@ -16,13 +16,15 @@ using kt73b::testing::ReadFile;
 
 constexpr auto kProgramLimit = std::chrono::seconds(20);
 
-// Refused before anything starts, with exit status 2 and the reason: no server, a bad option.
+// Refused before anything starts, with exit status 2 and the reason: neither a JACK server nor
+// an ALSA sequencer, a bad option.
 TEST(EmulatorProgramAlone, WithoutAServerOrWithAWrongOptionItSaysWhyAndFails) {
     kt73b::testing::TempDir dir;
     const std::string output = dir.Path() + "/emulator.log";
     setenv("JACK_DEFAULT_SERVER", ("kt73b-no-such-server-" + std::to_string(getpid())).c_str(), 1);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{KT73B_EMULATOR_PROGRAM}, "no JACK server is running"},
+        {{KT73B_EMULATOR_PROGRAM},
+         "no JACK server is running (status 0x11), and this machine has no ALSA sequencer"},
         {{KT73B_EMULATOR_PROGRAM, "--fault", "write#0=drop"}, "counted from 1"},
     };
     for (const auto& [args, reason] : cases) {

@@ -1,9 +1,8 @@
-// Reading what the host sends: pieces joined into SysEx messages, and each message's fields.
+// Reading what the host sends: each message's fields.
 #include "emulator/host_message.h"
 
 #include <gtest/gtest.h>
 
-#include "emulator/sysex_assembler.h"
 #include "engine/septets.h"
 #include "host_bytes.h"
 
@@ -67,39 +66,6 @@ TEST(HostMessage, MalformedMessagesAreReportedWithoutData) {
         EXPECT_EQ(message.problem, FrameProblem::kMalformed);
         EXPECT_FALSE(message.problemText.empty());
         EXPECT_TRUE(message.data.empty());
-    }
-}
-
-struct AssemblyCase {
-    const char* what;
-    std::vector<Bytes> pieces;
-    std::vector<Bytes> messages;
-};
-
-TEST(SysExAssembler, JoinsPiecesAndHandsOnCutMessagesAsTheyAre) {
-    const AssemblyCase cases[] = {
-        {"whole messages pass as they are",
-         {{0xF0, 0x7E, 0x06, 0xF7}, {0xF0, 0x52, 0x04, 0xF7, 0xF0, 0x52, 0x01, 0xF7}},
-         {{0xF0, 0x7E, 0x06, 0xF7}, {0xF0, 0x52, 0x04, 0xF7}, {0xF0, 0x52, 0x01, 0xF7}}},
-        {"pieces are joined",
-         {{0xF0, 0x52}, {0x00, 0x57}, {0x04, 0xF7}},
-         {{0xF0, 0x52, 0x00, 0x57, 0x04, 0xF7}}},
-        {"cut messages are handed on",
-         {{0xF0, 0x52, 0x00, 0xF0, 0x7E, 0xF7}, {0xF0, 0x52, 0x90, 0x40, 0x7F}},
-         {{0xF0, 0x52, 0x00}, {0xF0, 0x7E, 0xF7}, {0xF0, 0x52}}},
-        {"real-time bytes inside and other messages outside are left out",
-         {{0x90, 0x40, 0x7F, 0xF8, 0xF0, 0x52, 0xFE, 0x00, 0xF7, 0x80, 0x40}},
-         {{0xF0, 0x52, 0x00, 0xF7}}},
-    };
-    for (const AssemblyCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::vector<Bytes> messages;
-        SysExAssembler assembler(
-            [&](std::span<const std::uint8_t> m) { messages.emplace_back(m.begin(), m.end()); });
-        for (const Bytes& piece : c.pieces) {
-            assembler.Feed(piece);
-        }
-        EXPECT_EQ(messages, c.messages);
     }
 }
 

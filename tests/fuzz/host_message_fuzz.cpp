@@ -12,9 +12,9 @@
 
 #include "emulator/device_model.h"
 #include "emulator/host_message.h"
-#include "emulator/sysex_assembler.h"
 #include "engine/outbound_messages.h"
 #include "engine/protocol_constants.h"
+#include "platform/winmm/sysex_reassembly.h"
 
 namespace {
 
@@ -116,10 +116,11 @@ void CheckAnswer(std::span<const std::uint8_t> bytes, const Bytes& answer, std::
 // Cuts the bytes into pieces whose sizes come from the bytes themselves.
 void FeedInPieces(std::span<const std::uint8_t> bytes) {
     std::size_t messages = 0;
-    kt73b::emu::SysExAssembler assembler([&](std::span<const std::uint8_t> message) {
-        ++messages;
-        CheckReading(message, kt73b::emu::ParseHostMessage(message));
-    });
+    kt73b::winmm::SysExReassembler assembler(
+        kt73b::winmm::CutMessages::kHandOn, [&](std::span<const std::uint8_t> message) {
+            ++messages;
+            CheckReading(message, kt73b::emu::ParseHostMessage(message));
+        });
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t piece = std::min<std::size_t>(1 + bytes[at] % 64, bytes.size() - at);
         assembler.Feed(bytes.subspan(at, piece));

@@ -25,7 +25,8 @@ TEST(AbsentProviders, WithoutASequencerAlsaListsNothingAndSaysNothing) {
     if (access("/dev/snd/seq", F_OK) == 0) {
         GTEST_SKIP() << "this machine has an ALSA sequencer";
     }
-    ExpectNothingListedOrSaid(AlsaProvider::Instance(), "20:0");
+    AlsaProvider provider;
+    ExpectNothingListedOrSaid(provider, "20:0");
 }
 
 TEST(AbsentProviders, WithoutAServerJackListsNothingAndSaysNothing) {

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/winmm/alsa/alsa_provider.h"
 #include "platform/winmm/jack/jack_provider.h"
 
 namespace kt73b::winmm {
@@ -35,16 +34,6 @@ TEST(NameJackPorts, AClientWithOnePortIsNamedAfterTheClient) {
     EXPECT_EQ(ports[0].key, "VELK KT Series:MIDI out");
     EXPECT_EQ(ports[1].name, "synth:midi_1");
     EXPECT_EQ(ports[2].name, "synth:midi_2");
-}
-
-TEST(ParseAlsaKey, ReadsClientAndPortAndRefusesAnythingElse) {
-    AlsaPort port;
-    ASSERT_TRUE(ParseAlsaKey("24:0", &port));
-    EXPECT_EQ(port.client, 24);
-    EXPECT_EQ(port.port, 0);
-    for (const char* bad : {"24", "24:0x", "-1:0", ""}) {
-        EXPECT_FALSE(ParseAlsaKey(bad, &port)) << bad;
-    }
 }
 
 }  // namespace

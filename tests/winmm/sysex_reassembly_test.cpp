@@ -1,4 +1,4 @@
-#include "platform/winmm/alsa/sysex_reassembly.h"
+#include "platform/winmm/sysex_reassembly.h"
 
 #include <gtest/gtest.h>
 
@@ -19,41 +19,72 @@ Bytes Message(std::size_t length) {
     return message;
 }
 
-// Feeds `message` in pieces of at most 256 bytes, as the kernel delivers it; returns the
-// messages completed.
-std::vector<Bytes> FeedInPieces(SysExReassembler& joiner, const Bytes& message) {
-    std::vector<Bytes> completed;
-    for (std::size_t offset = 0; offset < message.size(); offset += 256) {
-        const std::size_t count = std::min<std::size_t>(256, message.size() - offset);
-        if (joiner.Feed(message.data() + offset, count)) {
-            completed.push_back(joiner.Message());
+struct Joiner {
+    explicit Joiner(CutMessages cut, std::size_t maxBytes = SysExReassembler::kDefaultMaxBytes)
+        : reassembler(
+              cut,
+              [this](std::span<const std::uint8_t> m) { out.emplace_back(m.begin(), m.end()); },
+              maxBytes) {}
+
+    // Feeds `bytes` in pieces of at most `piece` bytes (the kernel's are 256); returns and
+    // forgets the messages completed.
+    std::vector<Bytes> Feed(const Bytes& bytes, std::size_t piece = 256) {
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            reassembler.Feed(std::span(bytes).subspan(at, std::min(piece, bytes.size() - at)));
         }
+        return std::exchange(out, {});
     }
-    return completed;
-}
 
-// Up to the limit; a longer one is dropped whole.
+    std::vector<Bytes> out;
+    SysExReassembler reassembler;
+};
+
+// Up to the limit; a longer one is dropped whole, by host and device alike.
 TEST(SysExReassembly, MessagesInKernelPiecesBecomeOneWholeMessageEach) {
-    SysExReassembler joiner(2359);
-    for (const std::size_t length : {2359u, 7u, 512u}) {  // 512 ends exactly on a piece boundary
-        EXPECT_EQ(FeedInPieces(joiner, Message(length)), std::vector<Bytes>{Message(length)});
+    for (const CutMessages cut : {CutMessages::kDrop, CutMessages::kHandOn}) {
+        Joiner joiner(cut, 2359);
+        for (const std::size_t length : {2359u, 7u, 512u}) {  // 512 ends on a piece boundary
+            EXPECT_EQ(joiner.Feed(Message(length)), std::vector<Bytes>{Message(length)});
+        }
+        EXPECT_TRUE(joiner.Feed(Message(2360)).empty());
+        EXPECT_EQ(joiner.Feed(Message(7)).size(), 1u);
     }
-    EXPECT_TRUE(FeedInPieces(joiner, Message(2360)).empty());
-    EXPECT_EQ(FeedInPieces(joiner, Message(7)).size(), 1u);
 }
 
-TEST(SysExReassembly, ANewStartOrAPieceThatContinuesNothingDropsTheUnfinished) {
-    SysExReassembler joiner;
-    const Bytes frame = Message(600);
-    EXPECT_FALSE(joiner.Feed(frame.data(), 256));
+// What a cut-off message becomes is the one difference: the host drops it, the device hands it
+// on to report it. Real-time bytes and bytes outside a message count for neither.
+TEST(SysExReassembly, ACutOffMessageIsDroppedByTheHostAndHandedOnByTheDevice) {
     const Bytes answer{0xF0, 0x52, 0x00, 0x57, 0x00, 0x00, 0xF7};
-    ASSERT_TRUE(joiner.Feed(answer.data(), answer.size()));
-    EXPECT_EQ(joiner.Message(), answer);
-
-    const Bytes tail{0x01, 0x02, 0xF7};
-    EXPECT_FALSE(joiner.Feed(tail.data(), tail.size()));
-    ASSERT_TRUE(joiner.Feed(answer.data(), answer.size()));
-    EXPECT_EQ(joiner.Message(), answer);
+    const struct {
+        const char* what;
+        Bytes stream;
+        std::vector<Bytes> host;
+        std::vector<Bytes> device;
+    } cases[] = {
+        {"cut by a new start",
+         {0xF0, 0x52, 0x00, 0xF0, 0x7E, 0xF7},
+         {{0xF0, 0x7E, 0xF7}},
+         {{0xF0, 0x52, 0x00}, {0xF0, 0x7E, 0xF7}}},
+        {"cut by another status byte", {0xF0, 0x52, 0x90, 0x40, 0x7F}, {}, {{0xF0, 0x52}}},
+        {"a tail that continues nothing",
+         {0x01, 0x02, 0xF7, 0xF0, 0x01, 0xF7},
+         {{0xF0, 0x01, 0xF7}},
+         {{0xF0, 0x01, 0xF7}}},
+        {"real-time inside, a note outside",
+         {0x90, 0x40, 0x7F, 0xF8, 0xF0, 0x52, 0xFE, 0x00, 0xF7, 0x80, 0x40},
+         {{0xF0, 0x52, 0x00, 0xF7}},
+         {{0xF0, 0x52, 0x00, 0xF7}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Joiner host(CutMessages::kDrop);
+        Joiner device(CutMessages::kHandOn);
+        EXPECT_EQ(host.Feed(c.stream, 2), c.host);
+        EXPECT_EQ(device.Feed(c.stream, 2), c.device);
+        // Whatever came before, the next whole message passes.
+        EXPECT_EQ(host.Feed(answer), std::vector<Bytes>{answer});
+        EXPECT_EQ(device.Feed(answer), std::vector<Bytes>{answer});
+    }
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 namespace kt73b::winmm {
 
 struct AlsaConfig {
-    // The layer's own sequencer client.
-    const char* client_name = "KT-73B Updater";
+    // Our sequencer client's name, as other clients list it.
+    std::string client_name = "KT-73B Updater";
     // The longest message sent through the sequencer: the client's output pool is sized for it,
     // since a send larger than the pool fails (the default pool holds about 16 KB).
     std::size_t largest_message_bytes = 8192;

@@ -1,13 +1,25 @@
 // The ALSA provider's device lists and its sequencer client.
 #include <cstdio>
+#include <map>
 
 #include "platform/winmm/alsa/alsa_provider.h"
 
 namespace kt73b::winmm {
 
-AlsaProvider& AlsaProvider::Instance() {
-    static auto* provider = new AlsaProvider;
-    return *provider;
+std::vector<PortDescriptor> NameAlsaPorts(const std::vector<AlsaPort>& ports) {
+    std::map<int, int> portsPerClient;
+    for (const auto& port : ports) {
+        ++portsPerClient[port.client];
+    }
+    std::vector<PortDescriptor> named;
+    for (const auto& port : ports) {
+        const std::string name = portsPerClient[port.client] == 1
+                                     ? port.client_name
+                                     : port.client_name + ":" + port.port_name;
+        named.push_back(
+            PortDescriptor{name, std::to_string(port.client) + ":" + std::to_string(port.port)});
+    }
+    return named;
 }
 
 std::shared_ptr<AlsaSequencer> AlsaProvider::Sequencer() {
@@ -23,12 +35,7 @@ std::vector<PortDescriptor> AlsaProvider::List(bool readable) {
     if (sequencer == nullptr) {
         return {};
     }
-    std::vector<PortDescriptor> ports;
-    for (const auto& port : sequencer->OtherMidiPorts(readable)) {
-        ports.push_back(PortDescriptor{
-            port.client_name, std::to_string(port.client) + ":" + std::to_string(port.port)});
-    }
-    return ports;
+    return NameAlsaPorts(sequencer->OtherMidiPorts(readable));
 }
 
 std::vector<PortDescriptor> AlsaProvider::ListInputs() {

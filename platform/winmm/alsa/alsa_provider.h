@@ -1,11 +1,12 @@
 // The ALSA provider: every readable or writable MIDI port of other sequencer clients, named
-// after its client (a USB device's client carries the product's name). Without a sequencer on
-// the machine it lists nothing.
+// after its client (a USB device's client carries the product's name), or "client:port" where
+// the client has several ports of that direction. Without a sequencer it lists nothing.
 #pragma once
 
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/winmm/alsa/alsa_config.h"
@@ -16,7 +17,7 @@ namespace kt73b::winmm {
 
 class AlsaProvider final : public Provider {
   public:
-    static AlsaProvider& Instance();
+    explicit AlsaProvider(AlsaConfig config = {}) : config_(std::move(config)) {}
 
     std::vector<PortDescriptor> ListInputs() override;
     std::vector<PortDescriptor> ListOutputs() override;
@@ -30,10 +31,13 @@ class AlsaProvider final : public Provider {
     std::shared_ptr<AlsaSequencer> Sequencer();
     std::vector<PortDescriptor> List(bool readable);
 
-    AlsaConfig config_;
+    const AlsaConfig config_;
     std::mutex mutex_;
     std::shared_ptr<AlsaSequencer> sequencer_;  // under mutex_; connections share it
 };
+
+// The list entries of one direction's ports, named as above.
+std::vector<PortDescriptor> NameAlsaPorts(const std::vector<AlsaPort>& ports);
 
 // A device's key is "client:port"; false when `key` is not one.
 bool ParseAlsaKey(const std::string& key, AlsaPort* port);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <tuple>
 
 namespace kt73b::winmm {
 namespace {
@@ -13,7 +14,11 @@ namespace {
 // Each cell of the kernel's pool carries this many bytes of a long event.
 constexpr std::size_t kPoolCellBytes = 28;
 constexpr std::size_t kDefaultOutputPoolCells = 500;
+constexpr std::size_t kDefaultInputPoolCells = 200;
 constexpr std::size_t kShortMessageBytes = 16;
+// The ports we open towards a device are ours alone: other clients (another updater's list
+// among them) do not see them, and only we connect them.
+constexpr unsigned int kHostPortCaps = SND_SEQ_PORT_CAP_NO_EXPORT;
 
 void Silent(const char*, int, const char*, int, const char*, ...) {}
 
@@ -34,6 +39,11 @@ bool IsMidiPort(const snd_seq_port_info_t* info) {
 
 AlsaSequencer::AlsaSequencer(const AlsaConfig& config) : config_(config) {}
 
+AlsaSequencer::Route::Route(InputSink& to, CutMessages cut, snd_midi_event_t* shortDecoder)
+    : sink(&to),
+      sysex(cut, [&to](std::span<const std::uint8_t> m) { to.OnMessage(m.data(), m.size()); }),
+      decoder(shortDecoder) {}
+
 std::shared_ptr<AlsaSequencer> AlsaSequencer::Open(const AlsaConfig& config) {
     SilenceLibasound();
     std::shared_ptr<AlsaSequencer> sequencer(new AlsaSequencer(config));
@@ -48,10 +58,12 @@ bool AlsaSequencer::Start() {
         seq_ = nullptr;
         return false;
     }
-    snd_seq_set_client_name(seq_, config_.client_name);
+    snd_seq_set_client_name(seq_, config_.client_name.c_str());
     ownClient_ = snd_seq_client_id(seq_);
+    // Room for two of the largest messages each way: a device port takes whole frames too.
     const std::size_t cells = config_.largest_message_bytes / kPoolCellBytes + 2;
     snd_seq_set_client_pool_output(seq_, std::max(cells * 2, kDefaultOutputPoolCells));
+    snd_seq_set_client_pool_input(seq_, std::max(cells * 2, kDefaultInputPoolCells));
     snd_seq_set_output_buffer_size(seq_, config_.largest_message_bytes + sizeof(snd_seq_event_t));
     wakeFd_ = eventfd(0, EFD_CLOEXEC);
     if (wakeFd_ < 0) {
@@ -97,7 +109,8 @@ std::vector<AlsaPort> AlsaSequencer::OtherMidiPorts(bool readable) const {
         while (snd_seq_query_next_port(seq_, port) >= 0) {
             if (IsMidiPort(port) && (snd_seq_port_info_get_capability(port) & wanted) == wanted) {
                 ports.push_back(AlsaPort{client_id, snd_seq_port_info_get_port(port),
-                                         snd_seq_client_info_get_name(client)});
+                                         snd_seq_client_info_get_name(client),
+                                         snd_seq_port_info_get_name(port)});
             }
         }
     }
@@ -109,7 +122,7 @@ std::vector<AlsaPort> AlsaSequencer::OtherMidiPorts(bool readable) const {
 int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
     std::lock_guard control(controlMutex_);
     const int own_port =
-        snd_seq_create_simple_port(seq_, "in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+        snd_seq_create_simple_port(seq_, "in", SND_SEQ_PORT_CAP_WRITE | kHostPortCaps,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own_port < 0) {
         return own_port;
@@ -120,12 +133,7 @@ int AlsaSequencer::AttachInput(const AlsaPort& device, InputSink& sink) {
         return -ENOMEM;
     }
     snd_midi_event_no_status(decoder, 1);
-    {
-        std::lock_guard routes(routesMutex_);
-        Route& route = routes_[own_port];
-        route.sink = &sink;
-        route.decoder = decoder;
-    }
+    AddRoute(own_port, sink, CutMessages::kDrop, decoder);
     const int result = snd_seq_connect_from(seq_, own_port, device.client, device.port);
     if (result < 0) {
         DetachInput(own_port, device);
@@ -148,10 +156,32 @@ void AlsaSequencer::DetachInput(int own_port, const AlsaPort& device) {
     }
 }
 
+void AlsaSequencer::AddRoute(int own_port, InputSink& sink, CutMessages cut,
+                             snd_midi_event_t* decoder) {
+    std::lock_guard routes(routesMutex_);
+    routes_.erase(own_port);
+    routes_.emplace(std::piecewise_construct, std::forward_as_tuple(own_port),
+                    std::forward_as_tuple(sink, cut, decoder));
+}
+
+// A device's port: the kernel's own MIDI ports are of the hardware type, so ours is too.
+int AlsaSequencer::CreateDevicePort(const std::string& name, InputSink& sink) {
+    std::lock_guard control(controlMutex_);
+    const int own_port =
+        snd_seq_create_simple_port(seq_, name.c_str(),
+                                   SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ |
+                                       SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_HARDWARE);
+    if (own_port >= 0) {
+        AddRoute(own_port, sink, CutMessages::kHandOn, nullptr);
+    }
+    return own_port;
+}
+
 int AlsaSequencer::AttachOutput(const AlsaPort& device) {
     std::lock_guard control(controlMutex_);
     const int own_port =
-        snd_seq_create_simple_port(seq_, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+        snd_seq_create_simple_port(seq_, "out", SND_SEQ_PORT_CAP_READ | kHostPortCaps,
                                    SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own_port < 0) {
         return own_port;
@@ -219,15 +249,16 @@ void AlsaSequencer::ReadEvents() {
 void AlsaSequencer::Deliver(const snd_seq_event_t& event) {
     std::lock_guard routes(routesMutex_);
     const auto it = routes_.find(event.dest.port);
-    if (it == routes_.end() || it->second.sink == nullptr) {
+    if (it == routes_.end()) {
         return;
     }
     Route& route = it->second;
     if (event.type == SND_SEQ_EVENT_SYSEX) {
-        if (route.sysex.Feed(static_cast<const std::uint8_t*>(event.data.ext.ptr),
-                             event.data.ext.len)) {
-            route.sink->OnMessage(route.sysex.Message().data(), route.sysex.Message().size());
-        }
+        route.sysex.Feed(
+            {static_cast<const std::uint8_t*>(event.data.ext.ptr), event.data.ext.len});
+        return;
+    }
+    if (route.decoder == nullptr) {
         return;
     }
     unsigned char bytes[kShortMessageBytes];

@@ -1,6 +1,6 @@
-// The layer's own ALSA sequencer client: one port of ours per open device, connected to the
-// device's port, and a reader thread that hands what arrives to the open input's sink (System
-// Exclusive pieces joined first).
+// A sequencer client of our own: for the WinMM layer, one port of ours per open device, connected
+// to the device's port; for the emulator program, a port that hosts connect to as to a device.
+// A reader thread hands what arrives to the port's sink (System Exclusive pieces joined first).
 #pragma once
 
 #include <alsa/asoundlib.h>
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/winmm/alsa/alsa_config.h"
-#include "platform/winmm/alsa/sysex_reassembly.h"
 #include "platform/winmm/mmsystem_api.h"
 #include "platform/winmm/provider.h"
+#include "platform/winmm/sysex_reassembly.h"
 
 namespace kt73b::winmm {
 
@@ -23,6 +23,7 @@ struct AlsaPort {
     int client = 0;
     int port = 0;
     std::string client_name;
+    std::string port_name;
 };
 
 class AlsaSequencer {
@@ -41,19 +42,27 @@ class AlsaSequencer {
     void DetachInput(int own_port, const AlsaPort& device);
     int AttachOutput(const AlsaPort& device);
     void DetachOutput(int own_port, const AlsaPort& device);
+    // A port of ours that other clients read from and write to, as they do a device's; `sink`
+    // gets each System Exclusive message written to it, cut-off ones as they are. Negative when
+    // the port cannot be made.
+    int CreateDevicePort(const std::string& name, InputSink& sink);
+    // Sends to whoever reads our port.
     MMRESULT Send(int own_port, const std::uint8_t* bytes, std::size_t length);
+    int ClientId() const { return ownClient_; }
 
   private:
     struct Route {
-        InputSink* sink = nullptr;
+        Route(InputSink& sink, CutMessages cut, snd_midi_event_t* decoder);
+        InputSink* sink;
         SysExReassembler sysex;
-        snd_midi_event_t* decoder = nullptr;
+        snd_midi_event_t* decoder;  // short messages; null where only SysEx counts
     };
 
     explicit AlsaSequencer(const AlsaConfig& config);
     bool Start();
     void ReadEvents();
     void Deliver(const snd_seq_event_t& event);
+    void AddRoute(int own_port, InputSink& sink, CutMessages cut, snd_midi_event_t* decoder);
 
     const AlsaConfig config_;
     snd_seq_t* seq_ = nullptr;
