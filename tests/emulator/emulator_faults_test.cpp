@@ -13,10 +13,9 @@ using testing::Answer;
 using testing::Bytes;
 using Answers = std::vector<Bytes>;
 
-// The effects that leave a run's outcome as it would be without them (drop, duplicate, delay and
-// late, silent until resumed, split, truncate); ignore, status and model end the failure table's
-// runs (tests/dialog), which fail when the effect does not happen.
-// Instant link and device, so that every time seen comes from the fault alone.
+// The effects a run's outcome would not miss (drop, duplicate, delay, late, split, truncate), and
+// silence with its resume. Ignore, status and model end the failure table's runs (tests/dialog),
+// which do not end without them. Instant link and device: every time seen is the fault's.
 class EmulatorFaults : public ::testing::Test {
   protected:
     void Script(std::string_view text) {
