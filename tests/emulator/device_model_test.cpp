@@ -21,16 +21,6 @@ class DeviceModelTest : public ::testing::Test {
     DeviceModel device_;
 };
 
-TEST_F(DeviceModelTest, IdentityReplyCarriesTheModelByteAtOffset6) {
-    const DeviceResult result = Handle(testing::IdentityRequest());
-    EXPECT_EQ(result.answer, (Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, 0x57, 0x00, 0x00, 0x00, '3',
-                                    '0', '0', '0', 0xF7}));
-    EXPECT_TRUE(result.problem.empty());
-    device_.Settings().model = 0x58;
-    // any device byte is answered
-    EXPECT_EQ(Handle({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}).answer.at(6), 0x58);
-}
-
 TEST_F(DeviceModelTest, NotInUpdateModeEveryRequestThatChangesTheFlashIsRefusedWith11) {
     EXPECT_EQ(Handle(testing::UpdateModeRequest()).answer, Answer(0));
     device_.Settings().updateMode = false;

@@ -11,22 +11,6 @@ namespace {
 
 using testing::Bytes;
 
-// The other kinds and their fields are read as the device model's tests need them, a flipped
-// data bit as a check value mismatch in the program's test; a write frame's chunk of any
-// length only here.
-TEST(HostMessage, WriteFramesOfEveryChunkLengthUnpack) {
-    for (std::size_t length : {1u, 6u, 7u, 8u, 13u, 2048u, 16383u}) {
-        SCOPED_TRACE(length);
-        const Bytes chunk = testing::Chunk(length, static_cast<std::uint8_t>(length));
-        const HostMessage write = ParseHostMessage(testing::WriteFrame(0x3B6800, chunk));
-        EXPECT_EQ(write.kind, HostMessageKind::kWriteData);
-        EXPECT_EQ(write.problem, FrameProblem::kNone) << write.problemText;
-        EXPECT_EQ(write.address, 0x3B6800u);
-        EXPECT_EQ(write.size, length);
-        EXPECT_EQ(write.data, chunk);
-    }
-}
-
 TEST(HostMessage, MalformedMessagesAreReportedWithoutData) {
     const Bytes frame = testing::WriteFrame(0x040000, testing::Chunk());
     std::vector<std::pair<Bytes, HostMessageKind>> cases = {

@@ -46,20 +46,5 @@ TEST(TimerLayer, KillReturnsOnlyOnceTheRunningTickHasFinished) {
     EXPECT_EQ(tick.ticks.load(), 1);
 }
 
-void CALLBACK Ignore(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
-
-TEST(TimerLayer, OnlyPeriodicTimersWithAProcedureAndBegunPeriodsAreTaken) {
-    EXPECT_EQ(timeSetEvent(10, 1, &Ignore, 0, TIME_ONESHOT), 0u);
-    EXPECT_EQ(timeSetEvent(10, 1, nullptr, 0, TIME_PERIODIC), 0u);
-    EXPECT_EQ(timeSetEvent(0, 1, &Ignore, 0, TIME_PERIODIC), 0u);
-    EXPECT_EQ(timeKillEvent(0), MMSYSERR_INVALPARAM);
-    TIMECAPS caps{};
-    ASSERT_EQ(timeGetDevCaps(&caps, sizeof(caps)), TIMERR_NOERROR);
-    EXPECT_EQ(caps.wPeriodMin, 1u);
-    EXPECT_EQ(timeGetDevCaps(&caps, sizeof(caps) - 1), TIMERR_NOCANDO);
-    EXPECT_EQ(timeEndPeriod(3), TIMERR_NOCANDO);
-    EXPECT_EQ(timeBeginPeriod(0), TIMERR_NOCANDO);
-}
-
 }  // namespace
 }  // namespace kt73b::winmm
