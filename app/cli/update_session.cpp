@@ -13,8 +13,8 @@ namespace {
 constexpr std::string_view kProgram = "kt73b-update: ";
 
 std::vector<std::string> Items(const ui::TerminalWindow& window, int listId) {
-    const ui::TerminalControl* list = window.Find(listId);
-    return list != nullptr ? list->items : std::vector<std::string>{};
+    const auto list = window.controls.find(listId);
+    return list != window.controls.end() ? list->second.items : std::vector<std::string>{};
 }
 
 }  // namespace

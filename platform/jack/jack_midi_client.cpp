@@ -154,7 +154,32 @@ bool MidiClient::Connect(const std::string& source, const std::string& destinati
         return false;
     }
     const int result = jack_connect(client_, source.c_str(), destination.c_str());
-    return result == 0 || result == EEXIST;
+    if (result == EEXIST) {
+        return true;
+    }
+    return result == 0 && AwaitLink(source, destination);
+}
+
+// jackd links two ports before jack_connect returns; PipeWire's libjack only asks for the link,
+// and a message sent before the graph runs with it is lost (an update's first request, on a busy
+// machine). So the connection counts once the port reports it and two cycles have run since.
+bool MidiClient::AwaitLink(const std::string& source, const std::string& destination) {
+    constexpr auto kLinkBound = std::chrono::seconds(2);
+    constexpr std::uint64_t kCyclesWithLink = 2;
+    const auto deadline = std::chrono::steady_clock::now() + kLinkBound;
+    const jack_port_t* port = jack_port_by_name(client_, source.c_str());
+    while (port != nullptr && jack_port_connected_to(port, destination.c_str()) == 0) {
+        if (ServerGone() || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const std::uint64_t linked = Cycles();
+    while (Cycles() < linked + kCyclesWithLink && !ServerGone() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void MidiClient::Disconnect(const std::string& source, const std::string& destination) {

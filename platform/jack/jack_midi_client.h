@@ -66,6 +66,7 @@ class MidiClient {
     bool ServerGone() const { return serverGone_.load(std::memory_order_acquire); }
 
   private:
+    bool AwaitLink(const std::string& source, const std::string& destination);
     explicit MidiClient(const MidiClientConfig& config);
     bool Start(std::string& error);
     static int OnProcess(jack_nframes_t frames, void* self);

@@ -45,6 +45,8 @@ class CliProgram : public ::testing::Test {
         ASSERT_FALSE(dir_.Path().empty());
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.Path());  // where the program looks for its log
+        // The instance locks live there too: copies that other tests run do not number these.
+        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
     }
     void TearDown() override { std::filesystem::current_path(previous_); }
 

@@ -6,120 +6,29 @@
 
 namespace kt73b::ui {
 
+// Every call runs on the dialog's thread; the back end's mutex orders it with the tests that read
+// the same state.
 HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, const res::DialogTemplate& layout)
-    : templateId(layout.id), title(layout.caption), backend_(backend) {
-    for (const res::ControlTemplate& control : layout.controls) {
-        if (control.id == IDC_STATIC_TEXT)
-            continue;
-        HeadlessControl& state = controls[control.id];
-        state.className = control.className;
-        state.text = control.text;
-    }
-}
+    : RecordedWindow(layout, &backend.mutex_, true),
+      templateId(layout.id),
+      title(layout.caption),
+      backend_(backend) {}
 
-// Every accessor below runs on the dialog's thread; the back end's mutex orders it with the
-// tests that read the same state.
-
-HeadlessControl& HeadlessWindow::At(int id) {
-    return controls[id];
-}
-
-const HeadlessControl* HeadlessWindow::Find(int id) const {
-    const auto found = controls.find(id);
-    return found == controls.end() ? nullptr : &found->second;
-}
-
-void HeadlessWindow::SetControlText(int id, std::string_view text) {
-    std::lock_guard lock(backend_.mutex_);
-    HeadlessControl& control = At(id);
-    control.text = text;
-    control.textHistory.emplace_back(text);
-    backend_.NotifyChanged();
-}
-
-std::string HeadlessWindow::ControlText(int id) const {
-    std::lock_guard lock(backend_.mutex_);
-    const HeadlessControl* control = Find(id);
-    return control != nullptr ? control->text : std::string();
-}
-
-void HeadlessWindow::EnableControl(int id, bool enable) {
-    std::lock_guard lock(backend_.mutex_);
-    At(id).enabled = enable;
-    backend_.NotifyChanged();
-}
-
-bool HeadlessWindow::IsControlEnabled(int id) const {
-    std::lock_guard lock(backend_.mutex_);
-    const HeadlessControl* control = Find(id);
-    return control != nullptr && control->enabled;
-}
-
-void HeadlessWindow::ResetList(int id) {
-    std::lock_guard lock(backend_.mutex_);
-    At(id).items.clear();
-    At(id).selection = -1;
-    backend_.NotifyChanged();
-}
-
-void HeadlessWindow::AddListItem(int id, std::string_view text) {
-    std::lock_guard lock(backend_.mutex_);
-    At(id).items.emplace_back(text);
-    backend_.NotifyChanged();
-}
-
-int HeadlessWindow::ListCount(int id) const {
-    std::lock_guard lock(backend_.mutex_);
-    const HeadlessControl* control = Find(id);
-    return control != nullptr ? static_cast<int>(control->items.size()) : 0;
-}
-
-std::string HeadlessWindow::ListItem(int id, int index) const {
-    std::lock_guard lock(backend_.mutex_);
-    const HeadlessControl* control = Find(id);
-    if (control == nullptr || index < 0 || index >= static_cast<int>(control->items.size())) {
-        return {};
-    }
-    return control->items[static_cast<std::size_t>(index)];
-}
-
-void HeadlessWindow::SetListSelection(int id, int index) {
-    std::lock_guard lock(backend_.mutex_);
-    HeadlessControl& control = At(id);
-    control.selection = index >= 0 && index < static_cast<int>(control.items.size()) ? index : -1;
-    backend_.NotifyChanged();
-}
-
-int HeadlessWindow::ListSelection(int id) const {
-    std::lock_guard lock(backend_.mutex_);
-    const HeadlessControl* control = Find(id);
-    return control != nullptr ? control->selection : -1;
-}
-
-void HeadlessWindow::SetProgressRange(int id, int low, int high) {
-    std::lock_guard lock(backend_.mutex_);
-    At(id).rangeLow = low;
-    At(id).rangeHigh = high;
-    backend_.NotifyChanged();
-}
-
-void HeadlessWindow::SetProgressPosition(int id, int position) {
-    std::lock_guard lock(backend_.mutex_);
-    At(id).position = position;
+void HeadlessWindow::Changed() {
     backend_.NotifyChanged();
 }
 
 void HeadlessWindow::SetTitle(std::string_view text) {
-    std::lock_guard lock(backend_.mutex_);
+    const auto lock = Guard();
     title = text;
-    backend_.NotifyChanged();
+    Changed();
 }
 
 void HeadlessWindow::AppendSystemMenuEntry(unsigned command, std::string_view text) {
-    std::lock_guard lock(backend_.mutex_);
+    const auto lock = Guard();
     systemMenu.emplace_back(0u, std::string());  // the separator
     systemMenu.emplace_back(command, std::string(text));
-    backend_.NotifyChanged();
+    Changed();
 }
 
 int HeadlessWindow::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {
@@ -127,10 +36,10 @@ int HeadlessWindow::ShowMessageBox(std::string_view text, std::string_view capti
 }
 
 void HeadlessWindow::EndDialog(int code) {
-    std::lock_guard lock(backend_.mutex_);
+    const auto lock = Guard();
     ended = true;
     result = code;
-    backend_.NotifyChanged();
+    Changed();
 }
 
 }  // namespace kt73b::ui

@@ -4,77 +4,10 @@
 
 namespace kt73b::ui {
 
+// Only the dialog's thread touches it, and the texts the dialog set are not kept: the program
+// follows the run through its events.
 TerminalWindow::TerminalWindow(TerminalBackend& backend, const res::DialogTemplate& layout)
-    : backend_(backend), title_(layout.caption) {
-    for (const res::ControlTemplate& control : layout.controls) {
-        if (control.id != IDC_STATIC_TEXT)
-            controls_[control.id].text = control.text;
-    }
-}
-
-const TerminalControl* TerminalWindow::Find(int id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : &found->second;
-}
-
-void TerminalWindow::SetControlText(int id, std::string_view text) {
-    At(id).text = text;
-    ++At(id).textSets;
-}
-
-std::string TerminalWindow::ControlText(int id) const {
-    const TerminalControl* control = Find(id);
-    return control != nullptr ? control->text : std::string();
-}
-
-void TerminalWindow::EnableControl(int id, bool enable) {
-    At(id).enabled = enable;
-}
-
-bool TerminalWindow::IsControlEnabled(int id) const {
-    const TerminalControl* control = Find(id);
-    return control != nullptr && control->enabled;
-}
-
-void TerminalWindow::ResetList(int id) {
-    At(id).items.clear();
-    At(id).selection = -1;
-}
-
-void TerminalWindow::AddListItem(int id, std::string_view text) {
-    At(id).items.emplace_back(text);
-}
-
-int TerminalWindow::ListCount(int id) const {
-    const TerminalControl* control = Find(id);
-    return control != nullptr ? static_cast<int>(control->items.size()) : 0;
-}
-
-std::string TerminalWindow::ListItem(int id, int index) const {
-    const TerminalControl* control = Find(id);
-    if (control == nullptr || index < 0 || index >= static_cast<int>(control->items.size()))
-        return {};
-    return control->items[static_cast<std::size_t>(index)];
-}
-
-void TerminalWindow::SetListSelection(int id, int index) {
-    TerminalControl& control = At(id);
-    control.selection = index >= 0 && index < static_cast<int>(control.items.size()) ? index : -1;
-}
-
-int TerminalWindow::ListSelection(int id) const {
-    const TerminalControl* control = Find(id);
-    return control != nullptr ? control->selection : -1;
-}
-
-void TerminalWindow::SetProgressRange(int id, int low, int high) {
-    At(id).rangeLow = low;
-    At(id).rangeHigh = high;
-}
-
-void TerminalWindow::SetProgressPosition(int id, int position) {
-    At(id).position = position;
-}
+    : RecordedWindow(layout, nullptr, false), backend_(backend), title_(layout.caption) {}
 
 void TerminalWindow::SetTitle(std::string_view title) {
     title_ = title;
