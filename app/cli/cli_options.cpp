@@ -75,19 +75,21 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
     return false;
 }
 
-// The names, as many to a line as fit in 79 columns.
+// The names, as many to a line as fit in 79 columns. Appended into one string, with the column
+// counted: GCC 12 at -O3 reports a false -Wrestrict overlap in the equivalent string assignments.
 std::string FaultScriptNames() {
     constexpr std::size_t kWidth = 79;
-    std::string text;
-    std::string line = " ";
+    std::string text = " ";
+    std::size_t column = 1;
     for (const emu::NamedFaultScript& script : emu::NamedFaultScripts()) {
-        if (line.size() + 1 + script.name.size() > kWidth) {
-            text += line + "\n";
-            line = " ";
+        if (column + 1 + script.name.size() > kWidth) {
+            text.append("\n ");
+            column = 1;
         }
-        line += " " + std::string(script.name);
+        text.append(" ").append(script.name);
+        column += 1 + script.name.size();
     }
-    return text + line + "\n";
+    return text.append("\n");
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ std::string BuildHelp() {
         std::snprintf(number, sizeof number, "%5d  ", static_cast<int>(info.status));
         std::string words;
         if (info.stringId != 0)
-            words = "\"" + std::string(res::LoadString(info.stringId)) + "\": ";
+            // Appended: GCC 12 at -O3 reports a false -Wrestrict overlap in "\"" + std::string.
+            words.append("\"").append(res::LoadString(info.stringId)).append("\": ");
         words += info.meaning;
         std::string line = number;
         std::size_t start = 0;
