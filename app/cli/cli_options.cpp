@@ -140,8 +140,8 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
 std::string CliHelpText() {
     std::string text =
         "Usage: kt73b-update [--in PORT] [--out PORT]\n"
-        "       kt73b-update --emulate [--fault SCRIPT]\n"
-        "       kt73b-update --list [--emulate]\n"
+        "  or:  kt73b-update --emulate [--fault SCRIPT]\n"
+        "  or:  kt73b-update --list [--emulate]\n"
         "Updates the firmware of a KT-73B connected over MIDI with the firmware this program\n"
         "carries: the same update, texts and diagnostic log as the dialog program. Start the\n"
         "device in its firmware update mode first.\n"
