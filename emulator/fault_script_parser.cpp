@@ -202,23 +202,24 @@ bool ParseFaultScript(std::string_view text, FaultScript& script, std::string& e
 }
 
 const char* FaultSyntaxHelp() {
+    // One table at the left margin, so that help2man makes the manual page's list from it.
     return "A fault rule is REQUEST=EFFECT[,EFFECT...]; several rules are separated by ';'.\n"
-           "  REQUEST  identity | update-mode | erase | write | finish | any, optionally with\n"
-           "           #N (the Nth of that kind, counting from 1), #N-M (the Nth to the Mth)\n"
-           "           or #N+ (the Nth and every later one); without # every one.\n"
-           "  EFFECT   ignore      the request is lost on its way: no work, no answer\n"
-           "           drop        the device does the work, its answer is lost\n"
-           "           duplicate   the answer is sent twice\n"
-           "           silent      the device takes no request at all from this one on\n"
-           "           delay:T     the answer leaves T later\n"
-           "           late:T      the answer leaves no earlier than T after the request came\n"
-           "           status:S    answer status S (0-127) and leave the request undone\n"
-           "           model:M     the answer (or Identity Reply) carries model byte M\n"
-           "           split:N     the answer goes out in pieces of N bytes\n"
-           "           truncate:N  only the first N bytes of the answer go out\n"
-           "  T is a whole number with us, ms or s (ms without a unit); S and M are decimal\n"
-           "  or 0x hexadecimal. Examples: write#3=status:8   erase=ignore\n"
-           "  write#5-10=ignore   identity=model:0x59   finish=delay:2s,duplicate\n";
+           "REQUEST is identity, update-mode, erase, write, finish or any, optionally with #N\n"
+           "(the Nth of that kind, counting from 1), #N-M (the Nth to the Mth) or #N+ (the Nth\n"
+           "and every later one); without # every one. EFFECT is one of:\n"
+           "  ignore      the request is lost on its way: no work, no answer\n"
+           "  drop        the device does the work, its answer is lost\n"
+           "  duplicate   the answer is sent twice\n"
+           "  silent      the device takes no request at all from this one on\n"
+           "  delay:T     the answer leaves T later\n"
+           "  late:T      the answer leaves no earlier than T after the request came\n"
+           "  status:S    answer status S (0-127) and leave the request undone\n"
+           "  model:M     the answer (or Identity Reply) carries model byte M\n"
+           "  split:N     the answer goes out in pieces of N bytes\n"
+           "  truncate:N  only the first N bytes of the answer go out\n"
+           "T is a whole number with us, ms or s (ms without a unit); S and M are decimal or\n"
+           "0x hexadecimal. Examples: write#3=status:8   erase=ignore   write#5-10=ignore\n"
+           "identity=model:0x59   finish=delay:2s,duplicate\n";
 }
 
 }  // namespace kt73b::emu

@@ -86,19 +86,21 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
     return false;
 }
 
-// The names, as many to a line as fit in 79 columns.
+// The names, as many to a line as fit in 79 columns. Appended into one string, with the column
+// counted: GCC 12 at -O3 reports a false -Wrestrict overlap in the equivalent string assignments.
 std::string FaultScriptNames() {
     constexpr std::size_t kWidth = 79;
-    std::string text;
-    std::string line = " ";
+    std::string text = " ";
+    std::size_t column = 1;
     for (const emu::NamedFaultScript& script : emu::NamedFaultScripts()) {
-        if (line.size() + 1 + script.name.size() > kWidth) {
-            text += line + "\n";
-            line = " ";
+        if (column + 1 + script.name.size() > kWidth) {
+            text.append("\n ");
+            column = 1;
         }
-        line += " " + std::string(script.name);
+        text.append(" ").append(script.name);
+        column += 1 + script.name.size();
     }
-    return text + line + "\n";
+    return text.append("\n");
 }
 
 }  // namespace
@@ -149,9 +151,9 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
 std::string CliHelpText() {
     std::string text =
         "Usage: kt73b-update [--in PORT] [--out PORT] [--firmware DIR]\n"
-        "       kt73b-update --emulate [--fault SCRIPT]\n"
-        "       kt73b-update --list [--emulate]\n"
-        "       kt73b-update --version [--firmware DIR]\n"
+        "  or:  kt73b-update --emulate [--fault SCRIPT]\n"
+        "  or:  kt73b-update --list [--emulate]\n"
+        "  or:  kt73b-update --version [--firmware DIR]\n"
         "Updates the firmware of a KT-73B connected over MIDI with the firmware this program\n"
         "carries: the same update, texts and diagnostic log as the dialog program. Start the\n"
         "device in its firmware update mode first. A build without real firmware carries\n"

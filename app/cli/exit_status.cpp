@@ -64,7 +64,8 @@ std::string BuildHelp() {
         std::snprintf(number, sizeof number, "%5d  ", status);
         std::string words;
         if (!entry.box.empty()) {
-            words = "\"" + std::string(entry.box) + "\": ";
+            // Appended: GCC 12 at -O3 reports a false -Wrestrict overlap in "\"" + std::string.
+            words.append("\"").append(entry.box).append("\": ");
         }
         words += entry.meaning;
         std::string line = number;

@@ -35,11 +35,19 @@ struct Option {
     Handler handle;
 };
 
+// "'VALUE' WHY", appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict overlap in a
+// chain that starts "'" + std::string(value).
+std::string Rejected(std::string_view value, std::string_view why) {
+    std::string text = "'";
+    text.append(value).append("' ").append(why);
+    return text;
+}
+
 Handler Duration(Micros DeviceSettings::*field) {
     return [field](ProgramOptions& options, std::string_view value) -> std::string {
         return ParseDuration(value, options.settings.device.*field)
                    ? ""
-                   : "'" + std::string(value) + "' is no duration such as 150ms, 2s or 500us";
+                   : Rejected(value, "is no duration such as 150ms, 2s or 500us");
     };
 }
 
@@ -55,13 +63,13 @@ std::string SetModel(ProgramOptions& options, std::string_view value) {
 std::string SetLinkRate(ProgramOptions& options, std::string_view value) {
     return ParseUnsigned(value, options.settings.link.bytesPerSecond)
                ? ""
-               : "'" + std::string(value) + "' is no number of bytes per second";
+               : Rejected(value, "is no number of bytes per second");
 }
 
 std::string SetLinkLatency(ProgramOptions& options, std::string_view value) {
     return ParseDuration(value, options.settings.link.latency)
                ? ""
-               : "'" + std::string(value) + "' is no duration such as 1ms";
+               : Rejected(value, "is no duration such as 1ms");
 }
 
 std::string AddFaults(ProgramOptions& options, std::string_view value) {
@@ -236,9 +244,11 @@ std::string HelpText() {
         "updater's messages as the device does, keeps a flash image and can inject faults.\n\n"
         "Options:\n";
     for (const Option& option : Options()) {
-        std::string head = "  " + std::string(option.name);
+        std::string head = "  ";
+        head += option.name;
         if (!option.argument.empty()) {
-            head += " " + std::string(option.argument);
+            head += ' ';
+            head += option.argument;
         }
         text += WrapHelp(head, option.help);
     }

@@ -76,21 +76,28 @@ class Drawer {
         drawn_.rules += drawn_.rules.empty() ? rule : ";" + rule;
     }
 
+    static std::string Numbered(std::uint64_t occurrence) {
+        // Appended: GCC 12 at -O3 reports a false -Wrestrict in "#" + std::to_string(...).
+        std::string text = "#";
+        return text.append(std::to_string(occurrence));
+    }
+
     // Held-back answers on every chunk from early on would make a run take minutes without
     // ending it: those cover a few occurrences, or the last ones.
     std::string Occurrences(const KindInfo& kind, bool slow) {
         const std::uint64_t first = random_.Between(1, kind.lastOccurrence);
         switch (random_.Weighted(std::array{55u, 25u, 8u, 12u})) {
             case 0:
-                return "#" + std::to_string(first);
+                return Numbered(first);
             case 1:
-                return "#" + std::to_string(first) + "-" +
-                       std::to_string(first + random_.Between(0, 8));
+                return Numbered(first).append("-").append(
+                    std::to_string(first + random_.Between(0, 8)));
             default:
-                if (!slow)
-                    return random_.Percent(40) ? "#" + std::to_string(first) + "+" : "";
+                if (!slow) {
+                    return random_.Percent(40) ? Numbered(first).append("+") : "";
+                }
                 const auto tail = std::min(kSlowTail, kind.lastOccurrence - 1);
-                return "#" + std::to_string(kind.lastOccurrence - random_.Between(0, tail)) + "+";
+                return Numbered(kind.lastOccurrence - random_.Between(0, tail)).append("+");
         }
     }
 
@@ -105,7 +112,10 @@ class Drawer {
             const auto effect = static_cast<Effect>(random_.Weighted(kEffectWeights));
             slow = slow || effect == Effect::kLate || effect == Effect::kDelayLong ||
                    effect == Effect::kDelayShort;
-            effects += (i == 0 ? "" : ",") + EffectText(effect, kind);
+            if (i != 0) {
+                effects += ',';
+            }
+            effects += EffectText(effect, kind);
         }
         AddRule(std::string(kind.name) + Occurrences(kind, slow && kind.retried) + "=" + effects);
     }

@@ -1,7 +1,8 @@
 // The mux between the system's MIDI devices and the layer's in-process ones, called as any
 // WinMM client calls it: where each open, close and handle goes, and an input callback that
 // gets the handle its program was given. The messages themselves cross it in kt73b-update.exe's
-// whole update (cli_exe_test.cpp). Wine offers no system MIDI device here.
+// whole update, run from the unpacked zip (scripts/check-windows-zip). Wine offers no system MIDI
+// device here.
 #include <gtest/gtest.h>
 
 #include <atomic>
