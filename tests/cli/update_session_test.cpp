@@ -84,7 +84,7 @@ class SessionTest : public ::testing::Test {
 // What the session adds to a failure the dialog reports: the box's text and the next step on
 // standard error, and the box's own exit status; never the completion line, even when every
 // chunk went through and only the finish request was lost.
-TEST_F(SessionTest, AFailureEndsWithTheStatusOfItsMessageBox) {
+TEST_F(SessionTest, AFailureEndsWithTheExitStatusOfItsRow) {
     const emu::NamedFaultScript* script = emu::FindNamedFaultScript("finish-timeout");
     ASSERT_NE(script, nullptr);
     StartDevice(script->rules);
