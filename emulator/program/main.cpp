@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     std::string jackError;
     const auto jack = kt73b::jack::MidiClient::Open({options.name}, jackError);
     HostInbox inbox;  // before the sequencer, whose reader thread fills it
-    auto alsa = winmm::AlsaSequencer::Open(winmm::AlsaConfig{.client_name = options.name});
+    auto alsa = winmm::AlsaSequencer::Open(winmm::AlsaConfig{.clientName = options.name});
     const int alsaPort = alsa != nullptr ? alsa->CreateDevicePort(options.name, inbox) : -1;
     if (alsaPort < 0) {
         alsa.reset();

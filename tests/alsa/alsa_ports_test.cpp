@@ -108,7 +108,7 @@ TEST_F(AlsaPorts, TheListNamesEveryPortAconnectShowsByTheNamingRule) {
     const auto second = StartEmulator({}, "second.log");
     IgnoringSink sink;
     winmm::AlsaConfig config;
-    config.client_name = "KT Two Ports";
+    config.clientName = "KT Two Ports";
     const auto twoPorts = winmm::AlsaSequencer::Open(config);
     ASSERT_TRUE(twoPorts);
     ASSERT_GE(twoPorts->CreateDevicePort("KT port A", sink), 0);

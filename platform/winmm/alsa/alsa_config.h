@@ -9,12 +9,12 @@ namespace kt73b::winmm {
 
 struct AlsaConfig {
     // Our sequencer client's name, as other clients list it.
-    std::string client_name = "KT-73B Updater";
+    std::string clientName = "KT-73B Updater";
     // The longest message sent through the sequencer: the client's output pool is sized for it,
     // since a send larger than the pool fails (the default pool holds about 16 KB).
-    std::size_t largest_message_bytes = 8192;
+    std::size_t largestMessageBytes = 8192;
     // How long a send waits for room in the output pool before it fails.
-    std::chrono::milliseconds send_timeout{1000};
+    std::chrono::milliseconds sendTimeout{1000};
 };
 
 }  // namespace kt73b::winmm

@@ -14,8 +14,8 @@ std::vector<PortDescriptor> NameAlsaPorts(const std::vector<AlsaPort>& ports) {
     std::vector<PortDescriptor> named;
     for (const auto& port : ports) {
         const std::string name = portsPerClient[port.client] == 1
-                                     ? port.client_name
-                                     : port.client_name + ":" + port.port_name;
+                                     ? port.clientName
+                                     : port.clientName + ":" + port.portName;
         named.push_back(
             PortDescriptor{name, std::to_string(port.client) + ":" + std::to_string(port.port)});
     }

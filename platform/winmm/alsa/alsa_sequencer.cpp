@@ -58,13 +58,13 @@ bool AlsaSequencer::Start() {
         seq_ = nullptr;
         return false;
     }
-    snd_seq_set_client_name(seq_, config_.client_name.c_str());
+    snd_seq_set_client_name(seq_, config_.clientName.c_str());
     ownClient_ = snd_seq_client_id(seq_);
     // Room for two of the largest messages each way: a device port takes whole frames too.
-    const std::size_t cells = config_.largest_message_bytes / kPoolCellBytes + 2;
+    const std::size_t cells = config_.largestMessageBytes / kPoolCellBytes + 2;
     snd_seq_set_client_pool_output(seq_, std::max(cells * 2, kDefaultOutputPoolCells));
     snd_seq_set_client_pool_input(seq_, std::max(cells * 2, kDefaultInputPoolCells));
-    snd_seq_set_output_buffer_size(seq_, config_.largest_message_bytes + sizeof(snd_seq_event_t));
+    snd_seq_set_output_buffer_size(seq_, config_.largestMessageBytes + sizeof(snd_seq_event_t));
     wakeFd_ = eventfd(0, EFD_CLOEXEC);
     if (wakeFd_ < 0) {
         return false;
@@ -213,7 +213,7 @@ MMRESULT AlsaSequencer::Send(int own_port, const std::uint8_t* bytes, std::size_
     event.dest.client = SND_SEQ_ADDRESS_SUBSCRIBERS;
     event.dest.port = SND_SEQ_ADDRESS_UNKNOWN;
     event.queue = SND_SEQ_QUEUE_DIRECT;
-    const auto deadline = std::chrono::steady_clock::now() + config_.send_timeout;
+    const auto deadline = std::chrono::steady_clock::now() + config_.sendTimeout;
     std::lock_guard control(controlMutex_);
     for (;;) {
         const int result = snd_seq_event_output_direct(seq_, &event);

@@ -22,8 +22,8 @@ namespace kt73b::winmm {
 struct AlsaPort {
     int client = 0;
     int port = 0;
-    std::string client_name;
-    std::string port_name;
+    std::string clientName;
+    std::string portName;
 };
 
 class AlsaSequencer {

@@ -29,7 +29,7 @@ JackClient::JackClient(const JackConfig& config, std::unique_ptr<jack::MidiClien
 std::shared_ptr<JackClient> JackClient::Open(const JackConfig& config) {
     std::string ignored;
     auto midi = jack::MidiClient::Open(
-        {config.client_name, config.input_port_name, config.output_port_name, config.ring_bytes},
+        {config.clientName, config.inputPortName, config.outputPortName, config.ringBytes},
         ignored);
     if (midi == nullptr) {
         return nullptr;
@@ -83,11 +83,11 @@ void JackClient::DetachOutput(const std::string& port) {
 }
 
 void JackClient::WaitUntilSent() {
-    if (!PollUntil([&] { return !Alive() || midi_->SendQueueEmpty(); }, config_.drain_timeout)) {
+    if (!PollUntil([&] { return !Alive() || midi_->SendQueueEmpty(); }, config_.drainTimeout)) {
         return;
     }
     const std::uint64_t emptiedAt = midi_->Cycles();
-    PollUntil([&] { return !Alive() || midi_->Cycles() > emptiedAt; }, config_.drain_timeout);
+    PollUntil([&] { return !Alive() || midi_->Cycles() > emptiedAt; }, config_.drainTimeout);
 }
 
 MMRESULT JackClient::Send(const std::uint8_t* bytes, std::size_t length) {
@@ -99,7 +99,7 @@ MMRESULT JackClient::Send(const std::uint8_t* bytes, std::size_t length) {
         [&] {
             return !Alive() || midi_->Send({bytes, length});
         },
-        config_.send_timeout);
+        config_.sendTimeout);
     if (!Alive()) {
         return MMSYSERR_NODRIVER;
     }

@@ -56,18 +56,18 @@ void LoopbackProvider::Unregister(int id) {
             return;
         }
         std::erase(entries_, entry);
-        entry->host_input = nullptr;
+        entry->hostInput = nullptr;
     }
     // Waits for a message the device is handling; none reaches it afterwards.
-    std::lock_guard call(entry->call_mutex);
+    std::lock_guard call(entry->callMutex);
     entry->device = nullptr;
 }
 
 void LoopbackProvider::Deliver(int id, const std::uint8_t* bytes, std::size_t length) {
     std::lock_guard lock(mutex_);
     const auto entry = FindLocked(std::to_string(id));
-    if (entry != nullptr && entry->host_input != nullptr) {
-        entry->host_input->OnMessage(bytes, length);
+    if (entry != nullptr && entry->hostInput != nullptr) {
+        entry->hostInput->OnMessage(bytes, length);
     }
 }
 

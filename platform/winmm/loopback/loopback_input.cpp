@@ -23,17 +23,17 @@ MMRESULT LoopbackProvider::OpenInput(const std::string& key, InputSink& sink,
     if (entry == nullptr) {
         return MMSYSERR_NODRIVER;
     }
-    if (entry->host_input != nullptr) {
+    if (entry->hostInput != nullptr) {
         return MMSYSERR_ALLOCATED;
     }
-    entry->host_input = &sink;
+    entry->hostInput = &sink;
     *connection = std::make_unique<LoopbackInput>(std::move(entry));
     return MMSYSERR_NOERROR;
 }
 
 void LoopbackProvider::CloseInput(Entry& entry) {
     std::lock_guard lock(mutex_);
-    entry.host_input = nullptr;
+    entry.hostInput = nullptr;
 }
 
 }  // namespace kt73b::winmm

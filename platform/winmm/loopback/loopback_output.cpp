@@ -12,7 +12,7 @@ class LoopbackOutput final : public OutputConnection {
     ~LoopbackOutput() override { LoopbackProvider::Instance().CloseOutput(*entry_); }
 
     MMRESULT Send(const std::uint8_t* bytes, std::size_t length) override {
-        std::lock_guard call(entry_->call_mutex);
+        std::lock_guard call(entry_->callMutex);
         if (entry_->device == nullptr) {
             return MMSYSERR_NODRIVER;
         }
@@ -33,17 +33,17 @@ MMRESULT LoopbackProvider::OpenOutput(const std::string& key,
     if (entry == nullptr) {
         return MMSYSERR_NODRIVER;
     }
-    if (entry->output_open) {
+    if (entry->outputOpen) {
         return MMSYSERR_ALLOCATED;
     }
-    entry->output_open = true;
+    entry->outputOpen = true;
     *connection = std::make_unique<LoopbackOutput>(std::move(entry));
     return MMSYSERR_NOERROR;
 }
 
 void LoopbackProvider::CloseOutput(Entry& entry) {
     std::lock_guard lock(mutex_);
-    entry.output_open = false;
+    entry.outputOpen = false;
 }
 
 }  // namespace kt73b::winmm

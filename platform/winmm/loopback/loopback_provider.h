@@ -31,10 +31,10 @@ class LoopbackProvider final : public Provider {
         int id = 0;
         std::string name;
         // Held around each OnHostMessage and by Unregister, which then clears `device`.
-        std::mutex call_mutex;
-        loopback::LoopbackDevice* device = nullptr;  // under call_mutex
-        InputSink* host_input = nullptr;             // under the provider's mutex_
-        bool output_open = false;                    // under the provider's mutex_
+        std::mutex callMutex;
+        loopback::LoopbackDevice* device = nullptr;  // under callMutex
+        InputSink* hostInput = nullptr;             // under the provider's mutex_
+        bool outputOpen = false;                    // under the provider's mutex_
     };
 
     // Releases an open input or output of `entry`; called by the connections.
