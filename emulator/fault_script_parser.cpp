@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "emulator/duration_text.h"
+#include "emulator/number_text.h"
 
 namespace kt73b::emu {
 
@@ -32,17 +33,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
         }
         text.remove_prefix(at + 1);
     }
-}
-
-// Decimal, or hexadecimal after 0x.
-bool ParseNumber(std::string_view text, std::uint32_t& value) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
 }
 
 bool ParseKind(std::string_view name, FaultRule& rule) {

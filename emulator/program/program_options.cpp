@@ -10,20 +10,11 @@
 #include "emulator/duration_text.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/named_fault_scripts.h"
+#include "emulator/number_text.h"
 
 namespace kt73b::emu {
 
 namespace {
-
-bool ParseUnsigned(std::string_view text, std::uint32_t& value) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
-}
 
 // The handler gets the option's value (empty for a flag) and says what is wrong, if anything.
 using Handler = std::function<std::string(ProgramOptions&, std::string_view value)>;
@@ -53,7 +44,7 @@ Handler Duration(Micros DeviceSettings::*field) {
 
 std::string SetModel(ProgramOptions& options, std::string_view value) {
     std::uint32_t model = 0;
-    if (!ParseUnsigned(value, model) || model > 0x7F) {
+    if (!ParseNumber(value, model) || model > 0x7F) {
         return "the model byte is a data byte, 0 to 0x7F: '" + std::string(value) + "'";
     }
     options.settings.device.model = static_cast<std::uint8_t>(model);
@@ -61,7 +52,7 @@ std::string SetModel(ProgramOptions& options, std::string_view value) {
 }
 
 std::string SetLinkRate(ProgramOptions& options, std::string_view value) {
-    return ParseUnsigned(value, options.settings.link.bytesPerSecond)
+    return ParseNumber(value, options.settings.link.bytesPerSecond)
                ? ""
                : Rejected(value, "is no number of bytes per second");
 }
