@@ -33,8 +33,8 @@ class LoopbackProvider final : public Provider {
         // Held around each OnHostMessage and by Unregister, which then clears `device`.
         std::mutex callMutex;
         loopback::LoopbackDevice* device = nullptr;  // under callMutex
-        InputSink* hostInput = nullptr;             // under the provider's mutex_
-        bool outputOpen = false;                    // under the provider's mutex_
+        InputSink* hostInput = nullptr;              // under the provider's mutex_
+        bool outputOpen = false;                     // under the provider's mutex_
     };
 
     // Releases an open input or output of `entry`; called by the connections.
