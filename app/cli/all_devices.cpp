@@ -209,6 +209,9 @@ void AllRun::Ended(Job& job) {
     if (status == static_cast<int>(ExitStatus::kInterrupted)) {
         job.end.result = "interrupted in step " + std::to_string(job.end.step) + " (" +
                          board_.StatusOf(job.end.device) + ")";
+    } else if (status == static_cast<int>(ExitStatus::kInstanceLimit)) {
+        job.end.result = "skipped: instance " + std::to_string(job.end.device) +
+                         " was taken by another program as its copy started";
     } else if (job.end.result.empty()) {
         job.end.result = InfoFor(static_cast<ExitStatus>(job.end.exitStatus)).meaning;
     }

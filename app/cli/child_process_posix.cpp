@@ -83,9 +83,10 @@ bool ChildProcess::TakeLines(std::vector<std::string>& lines) {
     if (handle_->output < 0) {
         return false;
     }
+    // All that has come, so that a copy never waits on a full pipe.
     char buffer[4096];
-    const ssize_t got = read(handle_->output, buffer, sizeof buffer);
-    if (got > 0) {
+    ssize_t got;
+    while ((got = read(handle_->output, buffer, sizeof buffer)) > 0) {
         pending_.append(buffer, static_cast<std::size_t>(got));
     }
     std::size_t start = 0;

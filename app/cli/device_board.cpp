@@ -38,7 +38,8 @@ void DeviceBoard::Apply(int device, const nlohmann::json& event, Clock::time_poi
     } else if (kind == "progress") {
         row.line.position = event.value("position", 0);
         row.line.high = event.value("high", 0);
-    } else if (kind == "status") {
+    } else if (kind == "status" || (kind == "failed" && event.value("ends_run", false))) {
+        // A failure's box text stays on its line: the dialog has no status text for it.
         row.line.status = event.value("text", "");
         ++row.line.statusSets;
     } else {

@@ -24,7 +24,8 @@ class DeviceBoard {
 
     // Devices are shown in the order they are added.
     void Add(int device);
-    // One event object of `device` ("step", "progress", "status"; others are ignored).
+    // One event object of `device` ("step", "progress", "status", and "failed" that ends the
+    // run; others are ignored).
     void Apply(int device, const nlohmann::json& event, Clock::time_point now);
     // Draws the terminal lines once more as they are, so the last state stays on the screen.
     void Finish();
