@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -38,8 +39,20 @@ class AllDevices : public ::testing::Test {
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.Path());  // where the copies write their log
+        // Instance locks of the test's own: other updaters on the machine keep theirs.
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+            runtime_ = runtime;
+        }
+        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        if (runtime_) {
+            setenv("XDG_RUNTIME_DIR", runtime_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
 
     // kt73b-update with `args`, standard output to out.txt and standard error to err.txt.
     std::unique_ptr<ChildProcess> Start(const std::string& args) {
@@ -52,6 +65,7 @@ class AllDevices : public ::testing::Test {
 
     kt73b::testing::TempDir dir_;
     std::filesystem::path previous_;
+    std::optional<std::string> runtime_;
 };
 
 // The summary's line for `device`.
