@@ -89,4 +89,40 @@ static_assert([] {
     return true;
 }());
 
+std::string_view FailureKindName(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::kPlaceholderFirmware:
+            return "placeholder-firmware";
+        case FailureKind::kCantOpenMidiOut:
+            return "cant-open-midi-out";
+        case FailureKind::kCantOpenMidiIn:
+            return "cant-open-midi-in";
+        case FailureKind::kWorkerNotStarted:
+            return "worker-not-started";
+        case FailureKind::kIdentityNotSent:
+            return "identity-not-sent";
+        case FailureKind::kIdentityTimeOut:
+            return "identity-time-out";
+        case FailureKind::kIllegalDevice:
+            return "illegal-device";
+        case FailureKind::kNotInUpdateMode:
+            return "not-in-update-mode";
+        case FailureKind::kUpdateModeRefused:
+            return "update-mode-refused";
+        case FailureKind::kEraseTimeOut:
+            return "erase-time-out";
+        case FailureKind::kEraseRefused:
+            return "erase-refused";
+        case FailureKind::kImageUnusable:
+            return "image-unusable";
+        case FailureKind::kWriteTimeOut:
+            return "write-time-out";
+        case FailureKind::kWriteRefused:
+            return "write-refused";
+        case FailureKind::kFinishTimeOut:
+            return "finish-time-out";
+    }
+    return "unknown";
+}
+
 }  // namespace kt73b

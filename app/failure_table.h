@@ -26,7 +26,8 @@ enum class ExitStatus : int {
     kPlaceholderFirmware = 12,
     kInstanceLimit = 13,
     kBadFirmwareFolder = 14,
-    kInterrupted = 130,  // as shells report a program ended by Ctrl-C
+    kSomeDevicesFailed = 15,  // --all: at least one device did not complete
+    kInterrupted = 130,       // as shells report a program ended by Ctrl-C
 };
 
 enum class FailureKind {
@@ -66,5 +67,8 @@ const FailureRow& RowFor(FailureKind kind);
 
 // The message box's text of `row`.
 std::string_view FailureText(const FailureRow& row);
+
+// The kind's name for machine-readable output ("write-time-out"); stable across releases.
+std::string_view FailureKindName(FailureKind kind);
 
 }  // namespace kt73b

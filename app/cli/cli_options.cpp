@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/cli/exit_status.h"
+#include "app/instance_numbering.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/named_fault_scripts.h"
 
@@ -11,20 +12,53 @@ namespace kt73b::cli {
 
 namespace {
 
-enum class OptionId { kHelp, kVersion, kList, kEmulate, kIn, kOut, kFault, kFirmware };
+enum class OptionId {
+    kHelp,
+    kVersion,
+    kList,
+    kEmulate,
+    kIn,
+    kOut,
+    kFault,
+    kFirmware,
+    kAll,
+    kJson,
+    kInstance
+};
 
 struct Option {
     std::string_view name;
     OptionId id;
     bool takesValue;
+    bool takesNumber = false;  // an optional value: taken only when the next word is digits
 };
 
 constexpr std::array kOptions = {
-    Option{"--help", OptionId::kHelp, false},       Option{"--list", OptionId::kList, false},
-    Option{"--emulate", OptionId::kEmulate, false}, Option{"--in", OptionId::kIn, true},
-    Option{"--out", OptionId::kOut, true},          Option{"--fault", OptionId::kFault, true},
-    Option{"--version", OptionId::kVersion, false}, Option{"--firmware", OptionId::kFirmware, true},
+    Option{"--help", OptionId::kHelp, false},
+    Option{"--list", OptionId::kList, false},
+    Option{"--emulate", OptionId::kEmulate, false, true},
+    Option{"--in", OptionId::kIn, true},
+    Option{"--out", OptionId::kOut, true},
+    Option{"--fault", OptionId::kFault, true},
+    Option{"--version", OptionId::kVersion, false},
+    Option{"--firmware", OptionId::kFirmware, true},
+    Option{"--all", OptionId::kAll, false},
+    Option{"--json", OptionId::kJson, false},
+    Option{"--instance", OptionId::kInstance, true},
 };
+
+bool IsNumber(std::string_view word) {
+    return !word.empty() && word.size() <= 2 &&
+           word.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// An instance number, 1 to 20, into `number`.
+bool ReadInstanceNumber(std::string_view word, int& number) {
+    if (!IsNumber(word))
+        return false;
+    number = std::stoi(std::string(word));
+    return number >= 1 && number <= kMaxInstances;
+}
 
 const Option* FindOption(std::string_view name) {
     for (const Option& option : kOptions) {
@@ -34,8 +68,18 @@ const Option* FindOption(std::string_view name) {
     return nullptr;
 }
 
-// A fault script's name, or rules in the emulator's syntax; the rules on success.
-bool ResolveFaults(std::string_view value, std::string& rules, std::string& error) {
+// A fault script's name, or rules in the emulator's syntax, after an optional "N:" naming the
+// device they are for; the rules on success.
+bool ResolveFaults(std::string_view value, CliOptions& options, std::string& error) {
+    if (const auto colon = value.find(':');
+        colon != value.npos && IsNumber(value.substr(0, colon))) {
+        if (!ReadInstanceNumber(value.substr(0, colon), options.faultInstance)) {
+            error = "--fault: the device before ':' must be 1 to 20";
+            return false;
+        }
+        value = value.substr(colon + 1);
+    }
+    std::string& rules = options.faultRules;
     if (const emu::NamedFaultScript* named = emu::FindNamedFaultScript(value)) {
         rules = named->rules;
         return true;
@@ -64,6 +108,22 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
             return true;
         case OptionId::kEmulate:
             options.emulate = true;
+            if (!value.empty() && !ReadInstanceNumber(value, options.emulateCount)) {
+                error = "--emulate: the number of devices must be 1 to 20";
+                return false;
+            }
+            return true;
+        case OptionId::kAll:
+            options.all = true;
+            return true;
+        case OptionId::kJson:
+            options.json = true;
+            return true;
+        case OptionId::kInstance:
+            if (!ReadInstanceNumber(value, options.instance)) {
+                error = "--instance must be 1 to 20";
+                return false;
+            }
             return true;
         case OptionId::kIn:
         case OptionId::kOut:
@@ -74,7 +134,7 @@ bool Apply(const Option& option, std::string_view value, CliOptions& options, st
             (option.id == OptionId::kIn ? options.in : options.out) = std::string(value);
             return true;
         case OptionId::kFault:
-            return ResolveFaults(value, options.faultRules, error);
+            return ResolveFaults(value, options, error);
         case OptionId::kFirmware:
             if (value.empty()) {
                 error = "--firmware needs the folder that holds 129.bin, 136.bin and 137.bin";
@@ -128,13 +188,15 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
             error = std::string(word) + " is given more than once";
             return false;
         }
-        if (option->takesValue && !inlineValue) {
+        if (option->takesNumber && !inlineValue && i + 1 < args.size() && IsNumber(args[i + 1])) {
+            value = args[++i];
+        } else if (option->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = std::string(word) + " needs a value";
                 return false;
             }
             value = args[++i];
-        } else if (!option->takesValue && inlineValue) {
+        } else if (!option->takesValue && !option->takesNumber && inlineValue) {
             error = std::string(word) + " takes no value";
             return false;
         }
@@ -145,13 +207,23 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
         error = "--fault is for the emulated device: add --emulate";
         return false;
     }
+    if (options.faultInstance > options.emulateCount) {
+        error = "--fault names device " + std::to_string(options.faultInstance) + " of " +
+                std::to_string(options.emulateCount) + " emulated";
+        return false;
+    }
+    if (options.all && (options.in || options.out || options.list || options.instance != 0)) {
+        error = "--all finds each device's ports itself: leave out --in, --out and --list";
+        return false;
+    }
     return true;
 }
 
 std::string CliHelpText() {
     std::string text =
         "Usage: kt73b-update [--in PORT] [--out PORT] [--firmware DIR]\n"
-        "  or:  kt73b-update --emulate [--fault SCRIPT]\n"
+        "  or:  kt73b-update --emulate [N] [--fault [N:]SCRIPT]\n"
+        "  or:  kt73b-update --all [--json] [--emulate N] [--firmware DIR]\n"
         "  or:  kt73b-update --list [--emulate]\n"
         "  or:  kt73b-update --version [--firmware DIR]\n"
         "Updates the firmware of a KT-73B connected over MIDI with the firmware this program\n"
@@ -169,8 +241,16 @@ std::string CliHelpText() {
         "  --out PORT      the MIDI output that reaches the device, chosen the same way\n"
         "  --emulate       update the emulated KT-73B built into this program instead of a\n"
         "                  device; its ports are chosen unless --in or --out say otherwise\n"
+        "  --emulate N     emulate N devices, named for instances 1 to N (\"VELK KT Series\",\n"
+        "                  \"VELK KT Series (2)\", ...)\n"
         "  --fault SCRIPT  with --emulate: the emulated device fails (or recovers) as SCRIPT\n"
-        "                  says: one of the names below, or fault rules as kt73b-emulator takes\n"
+        "                  says: one of the names below, or fault rules as kt73b-emulator takes;\n"
+        "                  \"3:SCRIPT\" is for emulated device 3 only\n"
+        "  --all           update every device whose MIDI IN and MIDI OUT both carry the names\n"
+        "                  of an instance (1 to 20), all at once, each in a process of its own;\n"
+        "                  one progress line per device, and a summary table at the end\n"
+        "  --json          one JSON object per line on standard output for every event of the\n"
+        "                  run and a last one per device; all other text goes to standard error\n"
         "  --firmware DIR  write the images DIR/129.bin, DIR/136.bin and DIR/137.bin instead of\n"
         "                  those built in (each must have its exact size)\n"
         "  --version       print the program's version and the firmware an update would write\n"

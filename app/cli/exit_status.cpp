@@ -28,6 +28,10 @@ constexpr std::array kProgramEnds = {
                    "a firmware image of --firmware is missing or of the wrong size; nothing was "
                    "sent",
                    "Name the folder that holds 129.bin, 136.bin and 137.bin of the release."},
+    ExitStatusInfo{ExitStatus::kSomeDevicesFailed,
+                   "--all: at least one device did not complete its update (the summary says "
+                   "which, and why)",
+                   "Run the update again for the devices that did not complete."},
     ExitStatusInfo{ExitStatus::kInterrupted,
                    "interrupted (Ctrl-C or a request to terminate) before the update completed",
                    "The update did not complete: run it again before using the device."},

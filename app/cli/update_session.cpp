@@ -1,5 +1,6 @@
 #include "app/cli/update_session.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/cli/port_choice.h"
@@ -63,14 +64,19 @@ bool UpdateSession::ChoosePorts(ui::TerminalWindow& window) {
     }
     window.SetListSelection(IDC_MIDI_OUT_LIST, out.position);
     window.SetListSelection(IDC_MIDI_IN_LIST, in.position);
-    output_.out("Updating through MIDI OUT \"" + outs[static_cast<std::size_t>(out.position)] +
-                "\" and MIDI IN \"" + ins[static_cast<std::size_t>(in.position)] + "\".\n");
+    chosenOut_ = outs[static_cast<std::size_t>(out.position)];
+    chosenIn_ = ins[static_cast<std::size_t>(in.position)];
+    output_.out("Updating through MIDI OUT \"" + chosenOut_ + "\" and MIDI IN \"" + chosenIn_ +
+                "\".\n");
     return true;
 }
 
 int UpdateSession::DefaultPosition(const ui::TerminalWindow& window, int listId) const {
-    if (settings_.emulatedDevice)
-        return window.ListCount(listId) - 1;
+    if (settings_.emulatedDevice) {
+        const std::vector<std::string> names = Items(window, listId);
+        const auto own = std::find(names.rbegin(), names.rend(), settings_.emulatedName);
+        return static_cast<int>(own != names.rend() ? names.rend() - own : names.size()) - 1;
+    }
     return window.ListSelection(listId);
 }
 

@@ -26,6 +26,8 @@ struct SessionSettings {
     // The default ports are the emulated device's, which the lists hold last, rather than the
     // dialog's pre-selection, which a real device of the same name could win.
     bool emulatedDevice = false;
+    // The emulated device of this instance, where there are several; empty: the last one.
+    std::string emulatedName{};
 };
 
 struct SessionOutput {
@@ -54,6 +56,9 @@ class UpdateSession final : public ui::TerminalSession, public RunObserver {
 
     // What the program exits with; kOtherFailure until the session has ended the dialog.
     ExitStatus Outcome() const { return outcome_.value_or(ExitStatus::kOtherFailure); }
+    // The ports the update went through; empty until they are chosen.
+    const std::string& ChosenIn() const { return chosenIn_; }
+    const std::string& ChosenOut() const { return chosenOut_; }
 
   private:
     enum class State { kChoosing, kRunning, kEnded };
@@ -74,6 +79,8 @@ class UpdateSession final : public ui::TerminalSession, public RunObserver {
     ui::ProgressLine line_;         // what the run has reported so far
     int step_ = 0;
     std::optional<ExitStatus> outcome_;
+    std::string chosenIn_;
+    std::string chosenOut_;
 };
 
 }  // namespace kt73b::cli

@@ -40,6 +40,14 @@ TEST(CliOptions, EachOptionSetsItsFieldAndValuesComeNextOrAfterAnEqualsSign) {
     parsed = Parse({"--fault=write#3=status:8", "--emulate"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.options.faultRules, "write#3=status:8");
+
+    // A count after --emulate only when it is a number; a fault for one device of several.
+    parsed = Parse({"--emulate", "4", "--fault", "3:not-in-update-mode", "--all", "--json"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.emulateCount, 4);
+    EXPECT_EQ(parsed.options.faultInstance, 3);
+    EXPECT_EQ(parsed.options.faultRules, "update-mode=status:11");
+    EXPECT_TRUE(parsed.options.all && parsed.options.json);
 }
 
 TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
@@ -54,6 +62,10 @@ TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
         {{"--fault", "not-in-update-mode"}, "add --emulate"},
         {{"--emulate", "--fault", "no-such-script"}, "neither the name of a fault script"},
         {{"--emulate", "--fault", "write#0=drop"}, "counted from 1"},
+        {{"--emulate", "21"}, "must be 1 to 20"},
+        {{"--emulate", "2", "--fault", "3:not-in-update-mode"}, "names device 3 of 2"},
+        {{"--all", "--in", "1"}, "--all finds each device's ports itself"},
+        {{"--instance", "0"}, "--instance must be 1 to 20"},
     };
     for (const auto& [words, errorPart] : cases) {
         SCOPED_TRACE(errorPart);
@@ -66,7 +78,7 @@ TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
 TEST(CliHelp, NamesEveryOptionFaultScriptAndExitStatus) {
     const std::string help = CliHelpText();
     for (const char* option : {"--list", "--in PORT", "--out PORT", "--emulate", "--fault",
-                               "--firmware DIR", "--version", "--help"})
+                               "--firmware DIR", "--version", "--help", "--all", "--json"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("not-in-update-mode"), std::string::npos);
     EXPECT_NE(help.find("finish-status-8"), std::string::npos);

@@ -74,7 +74,7 @@ void ProgressPrinter::ShowOnTerminal(const ProgressLine& line, Clock::time_point
         return;
     std::string kind = KindOf(line);
     const bool changedKind = kind != lastKind_;
-    pending_ = FitToWidth(line);
+    pending_ = FitProgressLine(line, width_);
     if (!changedKind && now - lastDrawn_ < kRedrawInterval)
         return;
     lastKind_ = std::move(kind);
@@ -122,8 +122,8 @@ void ProgressPrinter::Break() {
 // Never into the last column: a terminal that wraps there would scroll at every redraw. What
 // gives way on a narrow terminal: first the bar's length, then the status text (its figures are
 // the bar's), then the end of the line.
-std::string ProgressPrinter::FitToWidth(const ProgressLine& line) const {
-    const int room = std::max(width_ - 1, 0);
+std::string FitProgressLine(const ProgressLine& line, int width) {
+    const int room = std::max(width - 1, 0);
     const int percent = ProgressPercent(line.low, line.high, line.position);
     std::string tail = std::to_string(percent) + "%";
     tail.insert(0, 4 - std::min<std::size_t>(tail.size(), 4), ' ');

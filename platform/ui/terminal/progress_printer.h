@@ -46,7 +46,6 @@ class ProgressPrinter {
     void ShowOnTerminal(const ProgressLine& line, Clock::time_point now);
     void ShowPlain(const ProgressLine& line);
     void Draw();
-    std::string FitToWidth(const ProgressLine& line) const;
 
     Sink out_;
     const bool terminal_;
@@ -59,6 +58,10 @@ class ProgressPrinter {
     bool lineOpen_ = false;  // a terminal line is drawn and not yet ended
     Clock::time_point lastDrawn_{};
 };
+
+// `line` as one terminal line of `width` columns: step, status, bar, percent and figures, never
+// into the last column.
+std::string FitProgressLine(const ProgressLine& line, int width);
 
 // The bar's fill in percent, 0 to 100, whatever range and position it is given.
 int ProgressPercent(int low, int high, int position);

@@ -1,0 +1,187 @@
+// kt73b-update --all as a program: several emulated devices, each updated by a copy of its own
+// (one failing, one whose instance another program holds), the JSON stream read back; Ctrl-C
+// ending every copy; and three kt73b-emulator processes over a JACK server of the test's own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "app/failure_table.h"
+#include "platform/os/instance_lock.h"
+#include "tests/support/child_process.h"
+#include "tests/support/jack_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
+
+namespace kt73b::cli {
+namespace {
+
+using kt73b::testing::ChildProcess;
+using kt73b::testing::ReadFile;
+using namespace std::chrono_literals;
+
+// Several whole updates side by side on a loaded 2-core machine.
+constexpr auto kUpdateLimit = 300s;
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class AllDevices : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());  // where the copies write their log
+        // Instance locks of the test's own: other updaters on the machine keep theirs.
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+            runtime_ = runtime;
+        }
+        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        if (runtime_) {
+            setenv("XDG_RUNTIME_DIR", runtime_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+    // kt73b-update with `args`, standard output to out.txt and standard error to err.txt.
+    std::unique_ptr<ChildProcess> Start(const std::string& args) {
+        return ChildProcess::Start(
+            {"/bin/sh", "-c", "exec '" KT73B_UPDATE_PROGRAM "' " + args + " >out.txt 2>err.txt"},
+            dir_.Path() + "/shell.txt");
+    }
+    std::string Out() const { return ReadFile(dir_.Path() + "/out.txt"); }
+    std::string Err() const { return ReadFile(dir_.Path() + "/err.txt"); }
+
+    kt73b::testing::TempDir dir_;
+    std::filesystem::path previous_;
+    std::optional<std::string> runtime_;
+};
+
+// The summary's line for `device`.
+std::string SummaryLine(const std::string& summary, int device) {
+    std::istringstream lines(summary);
+    const std::string start = "     " + std::to_string(device) + "  ";
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with(start))
+            return line;
+    }
+    return "";
+}
+
+TEST_F(AllDevices, FourEmulatedOneFailingOneHeldElsewhereEachReportedInTheSummaryAndAsJson) {
+    std::ofstream("TEST_LOG.txt").flush();
+    os::InstanceLock held;
+    ASSERT_TRUE(held.TryClaim("Velk KT-73B System v3.00 (2)"));
+    const auto program = Start("--all --emulate 4 --fault 3:not-in-update-mode --json");
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->WaitForExit(kUpdateLimit), static_cast<int>(ExitStatus::kSomeDevicesFailed))
+        << Err();
+    const std::string boxText(FailureText(RowFor(FailureKind::kNotInUpdateMode)));
+    EXPECT_TRUE(Has(SummaryLine(Err(), 3), boxText)) << Err();
+    EXPECT_TRUE(Has(SummaryLine(Err(), 2), "held by another program")) << Err();
+    for (const int device : {1, 4}) {
+        EXPECT_TRUE(Has(SummaryLine(Err(), device), "completed")) << Err();
+    }
+    EXPECT_TRUE(Has(ReadFile(dir_.Path() + "/TEST_LOG.txt"), boxText));
+
+    // Per device: its events in the run's order, then exactly one final object, the last.
+    std::map<int, std::vector<nlohmann::json>> events;
+    std::istringstream lines(Out());
+    for (std::string line; std::getline(lines, line);) {
+        const auto object = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(object.is_object()) << line;
+        events[object.at("device").get<int>()].push_back(object);
+    }
+    ASSERT_EQ(events.size(), 4u) << Out();
+    const std::map<int, std::string> lastEvent = {
+        {1, "completed"}, {2, ""}, {3, "failed"}, {4, "completed"}};
+    for (const auto& [device, list] : events) {
+        SCOPED_TRACE(device);
+        EXPECT_EQ(list.back().at("event"), "final");
+        EXPECT_EQ(std::count_if(list.begin(), list.end(),
+                                [](const auto& e) { return e.at("event") == "final"; }),
+                  1);
+        EXPECT_EQ(list.back().at("exit_status").get<int>() == 0,
+                  lastEvent.at(device) == "completed");
+        if (list.size() < 2) {
+            EXPECT_EQ(lastEvent.at(device), "");  // not updated: its final object alone
+            continue;
+        }
+        EXPECT_EQ(list[list.size() - 2].at("event"), lastEvent.at(device));
+        int step = 0;
+        for (const auto& e : list) {
+            if (e.at("event") == "step") {
+                EXPECT_GE(e.at("step").get<int>(), step);
+                step = e.at("step").get<int>();
+            }
+        }
+    }
+    EXPECT_EQ(events[3][events[3].size() - 2].at("kind"), "not-in-update-mode");
+    EXPECT_EQ(events[4].back().at("out"), "VELK KT Series (4)");
+}
+
+// The copies' ids, from the process table: any that runs a copy of the program for --all.
+std::vector<int> CopiesRunning() {
+    std::vector<int> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
+        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+        if (cmdline.starts_with(KT73B_UPDATE_PROGRAM " --instance"))
+            pids.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return pids;
+}
+
+TEST_F(AllDevices, CtrlCEndsEveryCopyAtItsWaitAndTheSummarySaysWhereEachWasLeft) {
+    const auto program = Start("--all --emulate 3 --fault update-mode-silent");
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(kt73b::testing::WaitUntil([&] {
+        return Has(Out(), "KT-73B 3: [0/6] Erasing") && Has(Out(), "KT-73B 1: [0/6] Erasing") &&
+               Has(Out(), "KT-73B 2: [0/6] Erasing");
+    })) << Out();
+    EXPECT_EQ(CopiesRunning().size(), 3u);
+    program->Signal(SIGINT);
+    EXPECT_EQ(program->WaitForExit(60s), static_cast<int>(ExitStatus::kInterrupted)) << Out();
+    EXPECT_TRUE(CopiesRunning().empty());
+    for (const int device : {1, 2, 3}) {
+        EXPECT_TRUE(
+            Has(SummaryLine(Out(), device), "interrupted in step 0 (Erasing Flash memory.)"))
+            << Out();
+    }
+}
+
+TEST_F(AllDevices, OverJackThreeEmulatorProcessesAreUpdatedAtOnce) {
+    std::string error;
+    const auto server = kt73b::testing::JackServer::Start(256, &error);
+    ASSERT_TRUE(server) << error;
+    std::vector<std::unique_ptr<ChildProcess>> emulators;
+    for (const std::string name : {"VELK KT Series", "VELK KT Series (2)", "VELK KT Series (3)"}) {
+        const std::string log = dir_.Path() + "/" + name + ".log";
+        emulators.push_back(ChildProcess::Start(
+            {KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0", "--write-time=0",
+             "--link-rate=0", "--link-latency=0", "--once", "--name", name},
+            log));
+        ASSERT_TRUE(kt73b::testing::WaitUntil([&] { return Has(ReadFile(log), " on JACK as "); }))
+            << ReadFile(log);
+    }
+    const auto program = Start("--all --firmware '" KT73B_IMAGE_DIR "'");
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->WaitForExit(kUpdateLimit), 0) << Out() << Err();
+    for (auto& emulator : emulators) {
+        EXPECT_EQ(emulator->WaitForExit(30s), 0);  // --once: the flash equals the images
+    }
+}
+
+}  // namespace
+}  // namespace kt73b::cli
