@@ -17,6 +17,7 @@
 #include "platform/ui/terminal/console.h"
 #include "platform/ui/terminal/stop_signals.h"
 #include "platform/ui/terminal/terminal_backend.h"
+#include "platform/winmm/driver_threads.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ int Run(const cli::CliOptions& options) {
         dialog.DoModal();
     }  // the worker, if one still runs, is joined here
     ui::SetBackend(nullptr);
+    winmm::EndDriverThreads();
     return static_cast<int>(session.Outcome());
 }
 
