@@ -78,7 +78,7 @@ wine "$updater_exe_test" --gtest_filter="*.WineMidiDriver_*" >dialog.log 2>&1 ||
 cat dialog.log
 # Last: the update's finish request ends the emulator.
 expect "a whole update through Wine's driver ends with 0" 0 "Version update completed." \
-    "$update_exe" --in "${in:-0}" --out "$out" --firmware "$images"
+    "$update_exe" --in "$in" --out "$out" --firmware "$images"
 echo "The Windows programs' cases in the guest took $(($(date +%s) - start)) s."
 
 wait_for 30 sh -c "! kill -0 $emulator_pid 2>/dev/null"
