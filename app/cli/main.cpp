@@ -22,6 +22,7 @@
 #include "platform/ui/terminal/console.h"
 #include "platform/ui/terminal/stop_signals.h"
 #include "platform/ui/terminal/terminal_backend.h"
+#include "platform/winmm/driver_threads.h"
 
 namespace {
 
@@ -119,6 +120,7 @@ int Run(const cli::CliOptions& options) {
         dialog.DoModal();
     }  // the worker, if one still runs, is joined here
     ui::SetBackend(nullptr);
+    winmm::EndDriverThreads();
     if (options.json && !options.list) {
         const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
         Write(stdout,
@@ -134,7 +136,9 @@ int RunAll(const cli::CliOptions& options, const char* argv0) {
     const cli::AllOutput output{[](std::string_view text) { Write(stdout, text); },
                                 [human](std::string_view text) { Write(human, text); },
                                 console.terminal && !options.json, console.width};
-    return static_cast<int>(cli::UpdateAllDevices(options, cli::OwnProgramPath(argv0), output));
+    const ExitStatus status = cli::UpdateAllDevices(options, cli::OwnProgramPath(argv0), output);
+    winmm::EndDriverThreads();  // the devices were listed here too
+    return static_cast<int>(status);
 }
 
 }  // namespace

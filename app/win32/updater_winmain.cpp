@@ -5,6 +5,7 @@
 #include "app/updater_app.h"
 #include "platform/ui/win32/win32_backend.h"
 #include "platform/ui/win32/windows_api.h"
+#include "platform/winmm/driver_threads.h"
 
 namespace {
 
@@ -29,5 +30,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     kt73b::CTn8UpdatorApp app(ApplicationName());
     const int result = app.InitInstance();
     kt73b::ui::SetBackend(nullptr);
+    kt73b::winmm::EndDriverThreads();
     return result;
 }
