@@ -13,8 +13,9 @@ bool CAboutDlg::OnInitDialog() {
 }
 
 void CAboutDlg::OnCommand(int id) {
-    if (id == res::kIdOk || id == res::kIdCancel)
+    if (id == res::kIdOk || id == res::kIdCancel) {
         EndDialog(id);
+    }
 }
 
 }  // namespace kt73b

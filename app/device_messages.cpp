@@ -33,8 +33,9 @@ int CTn8UpdatorDlg::SendWriteData(std::uint8_t model, const std::uint8_t* chunk,
                                   std::uint32_t address, std::uint32_t length) {
     const std::size_t frameLength =
         BuildWriteDataFrame(*workerBuffer_, model, address, std::span(chunk, length));
-    if (frameLength == 0)
+    if (frameLength == 0) {
         return -1;
+    }
     return SendSysEx(workerBuffer_->data(), frameLength);
 }
 
@@ -59,10 +60,12 @@ void CTn8UpdatorDlg::DispatchOnReceiveThread(void* dialog) {
 void CTn8UpdatorDlg::SignalAnswer(std::uint64_t number, std::int32_t status,
                                   std::optional<std::uint8_t> reportedModel) {
     std::lock_guard lock(answerMutex_);
-    if (number <= queuedBeforeRequest_)
+    if (number <= queuedBeforeRequest_) {
         return;
-    if (reportedModel)
+    }
+    if (reportedModel) {
         reportedModel_ = *reportedModel;
+    }
     replyStatus_ = status;
     completion_.Set();  // handover to the worker: the status is written first
 }

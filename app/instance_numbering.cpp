@@ -7,8 +7,9 @@
 namespace kt73b {
 
 std::string InstanceName(int number) {
-    if (number == 1)
+    if (number == 1) {
         return res::kVersionText;
+    }
     char name[64];
     std::snprintf(name, sizeof name, res::kInstanceTitleFormat, number);
     return name;
@@ -17,8 +18,9 @@ std::string InstanceName(int number) {
 int ClaimInstanceNumber(os::InstanceLock& lock) {
     for (int number = 1; number <= kMaxInstances; ++number) {
         // A lock that cannot be made counts as taken, like one another copy holds.
-        if (lock.TryClaim(InstanceName(number)))
+        if (lock.TryClaim(InstanceName(number))) {
             return number;
+        }
     }
     return 0;
 }

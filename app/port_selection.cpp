@@ -15,8 +15,9 @@ std::array<std::string, kPortNameCount> CandidatePortNames(int instanceNumber) {
     std::array<std::string, kPortNameCount> candidates;
     for (std::size_t i = 0; i < kPortNameCount; ++i) {
         candidates[i] = kDevicePortNames[i];
-        if (instanceNumber != 1)
+        if (instanceNumber != 1) {
             candidates[i] += " (" + std::to_string(instanceNumber) + ")";
+        }
     }
     return candidates;
 }

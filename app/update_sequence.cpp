@@ -27,8 +27,9 @@ unsigned CTn8UpdatorDlg::UpdateWorker(CTn8UpdatorDlg* dialog) {
     dialog->SetStepCounter(0);
     if (dialog->RunIdentification() == kOk && dialog->EnterUpdateMode() == kOk) {
         dialog->Pause(dialog->timings_.updateModePause);
-        if (dialog->RunSteps() == kOk)
+        if (dialog->RunSteps() == kOk) {
             dialog->Finish();
+        }
     }
     // Last act of the worker: from here on it touches nothing of the dialog.
     dialog->workerRunning_ = false;
@@ -40,8 +41,9 @@ int CTn8UpdatorDlg::RunIdentification() {
     PrepareForAnswer();
     if (SendSysEx(workerBuffer_->data(), length) == -1) {
         // A dialog that closed before the first send took the port with it: end without a word.
-        if (closing_)
+        if (closing_) {
             return kFailed;
+        }
         Fail(FailureKind::kIdentityNotSent);  // then the identity wait decides
     }
     if (WaitForAnswer(timings_.identityTimeout) == Wait::kTimedOut) {
@@ -49,10 +51,12 @@ int CTn8UpdatorDlg::RunIdentification() {
         return kFailed;
     }
     const std::int32_t status = AnswerStatus();
-    if (status == kReplyStatusClosing)
+    if (status == kReplyStatusClosing) {
         return kFailed;
-    if (status == 0)
+    }
+    if (status == 0) {
         SetModelByte(reportedModel_);
+    }
     const std::uint8_t model = ModelByte();
     const bool accepted = std::find(std::begin(kAcceptedModels), std::end(kAcceptedModels),
                                     model) != std::end(kAcceptedModels);
@@ -70,8 +74,9 @@ int CTn8UpdatorDlg::EnterUpdateMode() {
     SetStatusText(IDS_ERASING);
     WaitForAnswer(kNoTimeout);
     const std::int32_t status = AnswerStatus();
-    if (status == kReplyStatusClosing)
+    if (status == kReplyStatusClosing) {
         return kFailed;
+    }
     SetStatusText("");
     if (status == 0) {
         return kOk;
@@ -91,8 +96,9 @@ int CTn8UpdatorDlg::RunSteps() {
         } else if (row.type == kStepWrite) {
             result = WriteRegion(row.address, row.size, row.imageId);
         }
-        if (result == kFailed)
+        if (result == kFailed) {
             return kFailed;
+        }
     }
     return kOk;
 }
@@ -113,8 +119,9 @@ int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
             SetProgress(kEraseProgressDone);
             return kOk;
         }
-        if (status == kReplyStatusClosing)
+        if (status == kReplyStatusClosing) {
             return kFailed;
+        }
         if (++failures == kMaxSends) {
             Fail(FailureKind::kEraseRefused);
             return kFailed;
@@ -125,8 +132,9 @@ int CTn8UpdatorDlg::EraseRegion(std::uint32_t address, std::uint32_t size) {
 
 int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::uint32_t imageId) {
     const std::span<const std::uint8_t> image = LookupImage(imageId);
-    if (size == 0)
+    if (size == 0) {
         size = static_cast<std::uint32_t>(image.size());
+    }
     // A missing or short image would be read past its end: fail the step instead.
     if (image.size() < size || size % kWriteChunkBytes != 0) {
         Fail(FailureKind::kImageUnusable);
@@ -145,12 +153,14 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
             failures = 0;
             offset += kWriteChunkBytes;
             SetProgress(offset);
-            if (offset >= size)
+            if (offset >= size) {
                 return kOk;
+            }
             continue;
         }
-        if (status == kReplyStatusClosing)
+        if (status == kReplyStatusClosing) {
             return kFailed;
+        }
         if (status == kStatusTransferError) {
             LogUnlessClosed(kLogCrcError);
         }
@@ -161,8 +171,9 @@ int CTn8UpdatorDlg::WriteRegion(std::uint32_t address, std::uint32_t size, std::
             Fail(timedOut ? FailureKind::kWriteTimeOut : FailureKind::kWriteRefused);
             return kFailed;
         }
-        if (timedOut && !LetLateAnswerPass())
+        if (timedOut && !LetLateAnswerPass()) {
             return kFailed;
+        }
         Pause(timings_.retryPause);
     }
 }
@@ -194,8 +205,9 @@ void CTn8UpdatorDlg::PrepareForAnswer() {
         queuedBeforeRequest_ = inPort_.Received();
         completion_.Reset();
     }
-    if (closing_)
+    if (closing_) {
         completion_.Set();
+    }
 }
 
 // After a time-out the chunk's answer may still be on its way. Sent again at once, the chunk
@@ -217,8 +229,9 @@ CTn8UpdatorDlg::Wait CTn8UpdatorDlg::WaitForAnswer(std::chrono::milliseconds tim
         return Wait::kAnswered;
     }
     const bool signalled = completion_.Wait(timeout);
-    if (closing_)
+    if (closing_) {
         return Wait::kAnswered;
+    }
     return signalled ? Wait::kAnswered : Wait::kTimedOut;
 }
 
@@ -230,8 +243,9 @@ std::int32_t CTn8UpdatorDlg::AnswerStatus() const {
 // OnDestroy sets closing_ under the same lock, so no line follows the close.
 void CTn8UpdatorDlg::LogUnlessClosed(int entry) {
     std::lock_guard lock(pauseMutex_);
-    if (!closing_)
+    if (!closing_) {
         AppendLog(entry);
+    }
 }
 
 void CTn8UpdatorDlg::Pause(std::chrono::milliseconds duration) {

@@ -37,8 +37,9 @@ CTn8UpdatorDlg::~CTn8UpdatorDlg() {
     closing_ = true;
     completion_.Set();
     pauseWake_.notify_all();
-    if (worker_.joinable())
+    if (worker_.joinable()) {
         worker_.join();
+    }
 }
 
 void CTn8UpdatorDlg::BindControls() {
@@ -68,8 +69,9 @@ bool CTn8UpdatorDlg::OnInitDialog() {
 
 // Before any port opens: the input port then wakes the receive thread from its first message.
 void CTn8UpdatorDlg::StartReceiveSide() {
-    if (timings_.dispatchOnArrival && receiver_.Start(&DispatchOnReceiveThread, this))
+    if (timings_.dispatchOnArrival && receiver_.Start(&DispatchOnReceiveThread, this)) {
         inPort_.SetListener(&receiver_);
+    }
     timer_.Start(timings_.tickPeriodMs, &CTn8UpdatorDlg::TickProc,
                  reinterpret_cast<DWORD_PTR>(this));
 }
@@ -114,8 +116,9 @@ void CTn8UpdatorDlg::FillPortLists() {
 void CTn8UpdatorDlg::SelectMatchingPorts(ui::ComboBox& list) {
     const auto candidates = CandidatePortNames(instanceNumber_);
     for (int position = 0; position < list.GetCount(); ++position) {
-        if (MatchesCandidate(list.GetLBText(position), candidates))
+        if (MatchesCandidate(list.GetLBText(position), candidates)) {
             list.SetCurSel(position);
+        }
     }
 }
 
@@ -172,8 +175,9 @@ void CTn8UpdatorDlg::FinishPreviousWorker() {
         RunPendingCalls();
         std::this_thread::yield();
     }
-    if (worker_.joinable())
+    if (worker_.joinable()) {
         worker_.join();
+    }
 }
 
 bool CTn8UpdatorDlg::StartWorkerThread() {

@@ -54,16 +54,18 @@ bool IsNumber(std::string_view word) {
 
 // An instance number, 1 to 20, into `number`.
 bool ReadInstanceNumber(std::string_view word, int& number) {
-    if (!IsNumber(word))
+    if (!IsNumber(word)) {
         return false;
+    }
     number = std::stoi(std::string(word));
     return number >= 1 && number <= kMaxInstances;
 }
 
 const Option* FindOption(std::string_view name) {
     for (const Option& option : kOptions) {
-        if (option.name == name)
+        if (option.name == name) {
             return &option;
+        }
     }
     return nullptr;
 }
@@ -200,8 +202,9 @@ bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options
             error = std::string(word) + " takes no value";
             return false;
         }
-        if (!Apply(*option, value, options, error))
+        if (!Apply(*option, value, options, error)) {
             return false;
+        }
     }
     if (!options.faultRules.empty() && !options.emulate) {
         error = "--fault is for the emulated device: add --emulate";

@@ -18,8 +18,9 @@ std::optional<int> PositionOf(const std::string& wanted) {
     const auto [end, error] =
         std::from_chars(wanted.data(), wanted.data() + wanted.size(), position);
     // Too many digits for any list: a position no list has.
-    if (error != std::errc{} || end != wanted.data() + wanted.size())
+    if (error != std::errc{} || end != wanted.data() + wanted.size()) {
         return -1;
+    }
     return position;
 }
 
@@ -28,8 +29,9 @@ std::string Failure(std::span<const std::string> names, PortDirection direction,
     const bool input = direction == PortDirection::kInput;
     const std::string kind = input ? "MIDI input" : "MIDI output";
     const std::string option = input ? "--in" : "--out";
-    if (names.empty())
+    if (names.empty()) {
         return "there is no " + kind + " at all.";
+    }
     return what + ". The " + kind + "s are:\n" + ListPorts(names) + "Choose one with " + option +
            ", by its position or its exact name.";
 }
@@ -41,19 +43,22 @@ PortChoice ChoosePort(std::span<const std::string> names, const std::optional<st
     const std::string kind = direction == PortDirection::kInput ? "MIDI input" : "MIDI output";
     const int count = static_cast<int>(names.size());
     if (!wanted) {
-        if (fallback >= 0 && fallback < count)
+        if (fallback >= 0 && fallback < count) {
             return {fallback, ""};
+        }
         return {-1,
                 Failure(names, direction, "no " + kind + " has a name the KT-73B's ports have")};
     }
     if (const std::optional<int> position = PositionOf(*wanted)) {
-        if (*position >= 0 && *position < count)
+        if (*position >= 0 && *position < count) {
             return {*position, ""};
+        }
         return {-1, Failure(names, direction, "there is no " + kind + " at position " + *wanted)};
     }
     const auto named = std::find(names.begin(), names.end(), *wanted);
-    if (named != names.end())
+    if (named != names.end()) {
         return {static_cast<int>(named - names.begin()), ""};
+    }
     return {-1, Failure(names, direction, "no " + kind + " is named \"" + *wanted + "\"")};
 }
 

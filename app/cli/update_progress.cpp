@@ -15,24 +15,27 @@ using std::chrono::duration;
 constexpr std::uint64_t kKiB = 1024;
 
 const StepRow* RowOf(int step) {
-    if (step < 1 || step > static_cast<int>(kStepTable.size()))
+    if (step < 1 || step > static_cast<int>(kStepTable.size())) {
         return nullptr;
+    }
     return &kStepTable[static_cast<std::size_t>(step - 1)];
 }
 
 std::uint64_t TotalWriteBytes() {
     std::uint64_t total = 0;
     for (const StepRow& row : kStepTable) {
-        if (row.type == kStepWrite)
+        if (row.type == kStepWrite) {
             total += row.size;
+        }
     }
     return total;
 }
 
 // Seconds per byte as measured; empty while nothing has been measured.
 std::optional<double> SecondsPerByte(UpdateProgress::Clock::duration time, std::uint64_t bytes) {
-    if (bytes == 0)
+    if (bytes == 0) {
         return std::nullopt;
+    }
     return duration<double>(time).count() / static_cast<double>(bytes);
 }
 
@@ -52,16 +55,18 @@ void UpdateProgress::Observe(int step, int rangeHigh, int position, Clock::time_
 // whole chunks: until the first chunk is acknowledged it still holds the erase step's position.
 std::uint64_t UpdateProgress::WrittenInCurrentStep() const {
     const StepRow* row = RowOf(step_);
-    if (row == nullptr || row->type != kStepWrite || rangeHigh_ != static_cast<int>(row->size))
+    if (row == nullptr || row->type != kStepWrite || rangeHigh_ != static_cast<int>(row->size)) {
         return 0;
+    }
     const auto position = static_cast<std::uint64_t>(std::clamp(position_, 0, rangeHigh_));
     return position - position % kWriteChunkBytes;
 }
 
 void UpdateProgress::EndStep(Clock::time_point now) {
     const StepRow* row = RowOf(step_);
-    if (row == nullptr)
+    if (row == nullptr) {
         return;
+    }
     const auto spent = now - stepStart_;
     if (row->type == kStepErase) {
         erase_.time += spent;
@@ -98,13 +103,16 @@ ProgressFigures UpdateProgress::Figures(Clock::time_point now) const {
     }
     const auto eraseRate = SecondsPerByte(erase_.time, erase_.bytes);
     const auto writeRate = SecondsPerByte(write.time, write.bytes);
-    if ((eraseLeft > 0 && !eraseRate) || (writeLeft > 0 && !writeRate) || step_ == 0)
+    if ((eraseLeft > 0 && !eraseRate) || (writeLeft > 0 && !writeRate) || step_ == 0) {
         return figures;
+    }
     double seconds = 0;
-    if (eraseLeft > 0)
+    if (eraseLeft > 0) {
         seconds += std::max(static_cast<double>(eraseLeft) * *eraseRate - currentEraseSpent, 0.0);
-    if (writeLeft > 0)
+    }
+    if (writeLeft > 0) {
         seconds += static_cast<double>(writeLeft) * *writeRate;
+    }
     figures.left = std::chrono::seconds(static_cast<long long>(seconds + 0.5));
     return figures;
 }

@@ -16,8 +16,9 @@ std::string ApplicationName() {
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string name(path, length);
     name.erase(0, name.find_last_of("\\/") + 1);
-    if (const auto dot = name.find_last_of('.'); dot != std::string::npos)
+    if (const auto dot = name.find_last_of('.'); dot != std::string::npos) {
         name.resize(dot);
+    }
     return name;
 }
 

@@ -24,8 +24,9 @@ class AutoResetEvent {
     // True when signalled within `timeout`; the signal is consumed.
     bool Wait(std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
-        if (!changed_.wait_for(lock, timeout, [this] { return signalled_; }))
+        if (!changed_.wait_for(lock, timeout, [this] { return signalled_; })) {
             return false;
+        }
         signalled_ = false;
         return true;
     }

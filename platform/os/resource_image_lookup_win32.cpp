@@ -13,12 +13,14 @@ namespace kt73b {
 std::span<const std::uint8_t> LookupBuiltInImage(std::uint32_t id) {
     HMODULE self = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(id), "BIN");
-    if (found == nullptr)
+    if (found == nullptr) {
         return {};
+    }
     HGLOBAL loaded = LoadResource(self, found);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes == nullptr)
+    if (bytes == nullptr) {
         return {};
+    }
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(self, found)};
 }
 

@@ -8,8 +8,9 @@ Dialog::~Dialog() = default;
 
 int Dialog::DoModal() {
     Backend* backend = CurrentBackend();
-    if (backend == nullptr)
+    if (backend == nullptr) {
         return -1;
+    }
     return backend->RunModal(*this);
 }
 
@@ -18,8 +19,9 @@ void Dialog::EndDialog(int result) {
 }
 
 void Dialog::OnCommand(int id) {
-    if (id == kIdCancel)
+    if (id == kIdCancel) {
         EndDialog(kIdCancel);
+    }
 }
 
 int Dialog::MessageBox(std::string_view text, std::string_view caption, unsigned type) {
@@ -37,8 +39,9 @@ void Dialog::Attach(WindowHost* host) {
 void Dialog::Detach() {
     std::lock_guard lock(mutex_);
     host_ = nullptr;
-    for (PendingCall* call = head_; call != nullptr; call = call->next)
+    for (PendingCall* call = head_; call != nullptr; call = call->next) {
         call->done = true;
+    }
     head_ = tail_ = nullptr;
     callDone_.notify_all();
 }
@@ -46,8 +49,9 @@ void Dialog::Detach() {
 bool Dialog::QueueAndWait(PendingCall& call) {
     Backend* backend = CurrentBackend();
     std::unique_lock lock(mutex_);
-    if (host_ == nullptr || backend == nullptr)
+    if (host_ == nullptr || backend == nullptr) {
         return false;
+    }
     (tail_ != nullptr ? tail_->next : head_) = &call;
     tail_ = &call;
     // Handover: the dialog's thread runs the call in RunPendingCalls and sets `done`.
@@ -61,8 +65,9 @@ void Dialog::RunPendingCalls() {
     while (head_ != nullptr && host_ != nullptr) {
         PendingCall* call = head_;
         head_ = call->next;
-        if (head_ == nullptr)
+        if (head_ == nullptr) {
             tail_ = nullptr;
+        }
         WindowHost* host = host_;
         lock.unlock();
         // A call may run a nested modal loop (a message box) that comes back here.

@@ -72,8 +72,9 @@ class Dialog {
 template <class F>
 bool Dialog::OnDialogThread(F&& call) {
     if (IsDialogThread()) {
-        if (host_ == nullptr)
+        if (host_ == nullptr) {
             return false;
+        }
         call(*host_);
         return true;
     }

@@ -36,12 +36,15 @@ constexpr std::array<Rgb, 16> kVgaPalette = {{
 // A 6x6x6 colour cube and a ramp of greys: 256 entries.
 std::vector<Rgb> CubePalette() {
     std::vector<Rgb> palette;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
+    for (int r = 0; r < 6; ++r) {
+        for (int g = 0; g < 6; ++g) {
+            for (int b = 0; b < 6; ++b) {
                 palette.push_back({static_cast<std::uint8_t>(r * 51),
                                    static_cast<std::uint8_t>(g * 51),
                                    static_cast<std::uint8_t>(b * 51)});
+            }
+        }
+    }
     for (int i = 0; palette.size() < 256; ++i) {
         const auto grey = static_cast<std::uint8_t>(8 + i * 6);
         palette.push_back({grey, grey, grey});
@@ -95,8 +98,9 @@ std::vector<std::uint8_t> BuildImage(int size, int bits) {
     Put16(out, static_cast<unsigned>(bits));
     Put32(out, 0);
     Put32(out, static_cast<std::uint32_t>((colourRow + maskRow) * static_cast<std::size_t>(size)));
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         Put32(out, 0);
+    }
     for (const Rgb& entry : palette) {
         out.insert(out.end(), {entry.blue, entry.green, entry.red, 0});
     }
@@ -160,8 +164,9 @@ std::vector<std::uint8_t> BuildIcoFile() {
         Put32(out, offset);
         offset += static_cast<std::uint32_t>(images[i].size());
     }
-    for (const auto& image : images)
+    for (const auto& image : images) {
         out.insert(out.end(), image.begin(), image.end());
+    }
     return out;
 }
 

@@ -27,21 +27,25 @@ bool InCircle(double x, double y, double cx, double cy, double radius) {
 }
 
 IconPixel Sample(double x, double y, double pixel) {
-    if (!InRoundedBox(x, y, 0.14, 0.04, 0.86, 0.96, 0.12))
+    if (!InRoundedBox(x, y, 0.14, 0.04, 0.86, 0.96, 0.12)) {
         return kClear;
+    }
     if (!InRoundedBox(x, y, 0.14 + pixel, 0.04 + pixel, 0.86 - pixel, 0.96 - pixel, 0.10)) {
         return kOutline;
     }
     if (InCircle(x, y, 0.50, 0.30, 0.15)) {
         // The knob's pointer, so it reads as a knob even at 16 pixels.
-        if (std::abs(x - 0.50) < std::max(0.03, pixel / 2) && y < 0.30)
+        if (std::abs(x - 0.50) < std::max(0.03, pixel / 2) && y < 0.30) {
             return kOutline;
+        }
         return kKnob;
     }
-    if (InCircle(x, y, 0.50, 0.56, std::max(0.06, pixel)))
+    if (InCircle(x, y, 0.50, 0.56, std::max(0.06, pixel))) {
         return kLed;
-    if (InRoundedBox(x, y, 0.32, 0.70, 0.68, 0.86, 0.04))
+    }
+    if (InRoundedBox(x, y, 0.32, 0.70, 0.68, 0.86, 0.04)) {
         return kSwitch;
+    }
     return kBody;
 }
 

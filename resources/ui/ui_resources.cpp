@@ -41,8 +41,9 @@ constexpr TaggedControl kAllControls[] = {
 
 constexpr std::size_t CountControls(int dialog) {
     std::size_t count = 0;
-    for (const auto& tagged : kAllControls)
+    for (const auto& tagged : kAllControls) {
         count += tagged.dialog == dialog ? 1 : 0;
+    }
     return count;
 }
 
@@ -51,8 +52,9 @@ constexpr auto ControlsOf() {
     std::array<ControlTemplate, CountControls(Dialog)> controls{};
     std::size_t at = 0;
     for (const auto& tagged : kAllControls) {
-        if (tagged.dialog == Dialog)
+        if (tagged.dialog == Dialog) {
             controls[at++] = tagged.control;
+        }
     }
     return controls;
 }
@@ -89,16 +91,18 @@ const DialogTemplate kDialogs[] = {
 
 std::string_view LoadString(int id) {
     for (const auto& entry : kStrings) {
-        if (entry.id == id)
+        if (entry.id == id) {
             return entry.text;
+        }
     }
     return {};
 }
 
 const DialogTemplate* FindDialogTemplate(int id) {
     for (const auto& dialog : kDialogs) {
-        if (dialog.id == id)
+        if (dialog.id == id) {
             return &dialog;
+        }
     }
     return nullptr;
 }

@@ -41,8 +41,9 @@ class AppendLogTest : public ::testing::Test {
 // Without the file nothing is created; an index outside the table writes nothing; a file that
 // cannot be opened for appending (a folder here) is skipped silently.
 TEST_F(AppendLogTest, NothingIsWrittenWithoutTheFileOutsideTheTableOrWhenItCannotBeOpened) {
-    for (int index = 0; index < 7; ++index)
+    for (int index = 0; index < 7; ++index) {
         AppendLog(index);
+    }
     EXPECT_TRUE(fs::is_empty(dir_.Path()));
     std::ofstream(kLogFileName).flush();
     AppendLog(-1);

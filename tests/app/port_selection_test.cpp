@@ -13,10 +13,12 @@ TEST(PortSelection, EachCopyMatchesOnlyTheNamesOfItsNumber) {
     EXPECT_TRUE(MatchesCandidate(std::string(kDevicePortNames[0]), first));
     EXPECT_TRUE(MatchesCandidate("VELK KT Series (3)", third));
     EXPECT_TRUE(MatchesCandidate(std::string(kDevicePortNames[0]) + " (3)", third));
-    for (const char* other : {"VELK KT Series (2)", "velk kt series", "VELK KT Series "})
+    for (const char* other : {"VELK KT Series (2)", "velk kt series", "VELK KT Series "}) {
         EXPECT_FALSE(MatchesCandidate(other, first)) << other;
-    for (const char* other : {"VELK KT Series", "VELK KT Series (13)", "velk kt series (3)"})
+    }
+    for (const char* other : {"VELK KT Series", "VELK KT Series (13)", "velk kt series (3)"}) {
         EXPECT_FALSE(MatchesCandidate(other, third)) << other;
+    }
 }
 
 }  // namespace

@@ -73,8 +73,9 @@ std::string SummaryLine(const std::string& summary, int device) {
     std::istringstream lines(summary);
     const std::string start = "     " + std::to_string(device) + "  ";
     for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with(start))
+        if (line.starts_with(start)) {
             return line;
+        }
     }
     return "";
 }
@@ -137,8 +138,9 @@ std::vector<int> CopiesRunning() {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
         std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
-        if (cmdline.starts_with(KT73B_UPDATE_PROGRAM " --instance"))
+        if (cmdline.starts_with(KT73B_UPDATE_PROGRAM " --instance")) {
             pids.push_back(std::stoi(entry.path().filename().string()));
+        }
     }
     return pids;
 }

@@ -78,8 +78,9 @@ TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
 TEST(CliHelp, NamesEveryOptionFaultScriptAndExitStatus) {
     const std::string help = CliHelpText();
     for (const char* option : {"--list", "--in PORT", "--out PORT", "--emulate", "--fault",
-                               "--firmware DIR", "--version", "--help", "--all", "--json"})
+                               "--firmware DIR", "--version", "--help", "--all", "--json"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
     EXPECT_NE(help.find("not-in-update-mode"), std::string::npos);
     EXPECT_NE(help.find("finish-status-8"), std::string::npos);
     EXPECT_NE(help.find(std::string(ExitStatusHelp())), std::string::npos);

@@ -57,8 +57,9 @@ class CliProgram : public ::testing::Test {
 
     Result Run(std::vector<std::string> args, std::chrono::seconds limit = kProgramLimit) {
         auto program = Start(std::move(args));
-        if (!program)
+        if (!program) {
             return {std::nullopt, "the program could not be started"};
+        }
         const auto status = program->WaitForExit(limit);
         return {status, ReadFile(OutputFile())};
     }
@@ -67,8 +68,9 @@ class CliProgram : public ::testing::Test {
     static bool WaitForOutput(const std::string& file, const std::string& text) {
         const auto deadline = std::chrono::steady_clock::now() + kProgramLimit;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (ReadFile(file).find(text) != std::string::npos)
+            if (ReadFile(file).find(text) != std::string::npos) {
                 return true;
+            }
             std::this_thread::sleep_for(kOutputPoll);
         }
         return false;

@@ -30,10 +30,11 @@ TEST_F(DialogTest, AboutBoxOpensForTheAboutCommandWhateverItsLowBits) {
         backend_.SysCommand(IDD_UPDATER_DIALOG, command);
         ASSERT_TRUE(backend_.WaitUntil(AboutShowsVersion, kShortWait)) << command;
         EXPECT_EQ(*backend_.Title(IDD_ABOUTBOX), "About KT-73B Updater");
-        if (command == 0x0010u)
+        if (command == 0x0010u) {
             backend_.Click(IDD_ABOUTBOX, ui::kIdOk);
-        else
+        } else {
             backend_.PressEscape(IDD_ABOUTBOX);
+        }
         ASSERT_TRUE(backend_.WaitUntil(AboutClosed, kShortWait)) << command;
     }
 }

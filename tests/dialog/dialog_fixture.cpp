@@ -76,8 +76,9 @@ bool DialogTest::WaitForStatus(const std::string& text, std::chrono::millisecond
     return backend_.WaitUntil(
         [&text, &looked](const ui::HeadlessBackend& b) {
             const auto* window = b.FindWindowLocked(IDD_UPDATER_DIALOG);
-            if (window == nullptr)
+            if (window == nullptr) {
                 return false;
+            }
             const auto& shown = window->controls.at(IDC_STATUS_LINE).textHistory;
             const auto from = shown.begin() + static_cast<std::ptrdiff_t>(looked);
             looked = shown.size();
@@ -136,8 +137,9 @@ std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
 bool DialogTest::WaitForRequests(emu::RequestKind kind, std::uint32_t count) {
     for (auto end = std::chrono::steady_clock::now() + kShortWait;
          std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-        if (RequestCount(kind) >= count)
+        if (RequestCount(kind) >= count) {
             return true;
+        }
     }
     return false;
 }
@@ -156,8 +158,9 @@ std::vector<emu::HostAnswer> DialogTest::WaitForHostAnswers(std::size_t count) {
          std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
         device_->WithEmulator(
             [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
-        if (answers.size() >= count)
+        if (answers.size() >= count) {
             break;
+        }
     }
     return answers;
 }

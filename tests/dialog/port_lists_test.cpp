@@ -24,8 +24,9 @@ class NamedDevice : public loopback::LoopbackDevice {
 class PortLists : public DialogTest {
   protected:
     void Register(std::initializer_list<std::string> names) {
-        for (const auto& name : names)
+        for (const auto& name : names) {
             devices_.push_back(std::make_unique<NamedDevice>(name));
+        }
     }
     void TearDown() override {
         DialogTest::TearDown();

@@ -18,8 +18,9 @@ TEST(ImageCheck, FindsAMissingChunkAndAnImageOfTheWrongSize) {
     // Every image in place but the chunk at 0x1000 of image 137.
     constexpr std::uint32_t kGap = 0x1000;
     for (const StepRow& row : kStepTable) {
-        if (row.type == kStepErase)
+        if (row.type == kStepErase) {
             continue;
+        }
         const auto image = LookupImage(row.imageId);
         if (row.imageId != kImageHigh) {
             flash.Program(row.address, image);

@@ -43,8 +43,9 @@ TEST_F(OutboundMessages, EachShortMessageHasItsKnownBytes) {
 
 TEST_F(OutboundMessages, WriteFrameHasItsHeaderAndDecodesBackToTheChunk) {
     Bytes chunk(kWriteChunkBytes);
-    for (std::size_t i = 0; i < chunk.size(); ++i)
+    for (std::size_t i = 0; i < chunk.size(); ++i) {
         chunk[i] = static_cast<std::uint8_t>(i * 37);  // every byte value, half with bit 7
+    }
     const std::size_t length = BuildWriteDataFrame(buffer_, 0x58, 0x0F0800, chunk);
     ASSERT_EQ(length, kFullWriteFrameBytes);
     const Bytes frame = Take(length);

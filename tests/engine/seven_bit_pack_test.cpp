@@ -37,8 +37,9 @@ TEST(PackSevenBit, UnpackGivesBackWhatWasPackedForEveryLengthUpToAChunk) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (std::size_t length = 0; length <= kWriteChunkBytes; ++length) {
         Bytes input(length);
-        for (auto& b : input)
+        for (auto& b : input) {
             b = static_cast<std::uint8_t>(byte(random));
+        }
         const Bytes packed = Pack(input);
         Bytes output(length + 1, 0xEE);
         const std::ptrdiff_t n = UnpackSevenBit(output.data(), packed.data(), packed.size());

@@ -17,8 +17,9 @@ Bytes HostIdentityReply(std::uint8_t family) {
 
 std::optional<Bytes> AllowedAnswer(std::span<const std::uint8_t> message, std::uint8_t model,
                                    std::uint8_t family) {
-    if (message.size() < 5 || message[0] != 0xF0)
+    if (message.size() < 5 || message[0] != 0xF0) {
         return std::nullopt;
+    }
     const std::uint8_t command = message[4];
     if (message[1] == 0x52 && message[3] == model) {
         switch (command) {
@@ -35,10 +36,12 @@ std::optional<Bytes> AllowedAnswer(std::span<const std::uint8_t> message, std::u
         }
     }
     if (message[1] == 0x7E && message[3] == 0x06) {
-        if (command == 0x01)
+        if (command == 0x01) {
             return HostIdentityReply(family);
-        if (command == 0x02)
+        }
+        if (command == 0x02) {
             return std::nullopt;
+        }
         return Reply(model, 0x01);
     }
     return std::nullopt;

@@ -25,8 +25,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 void Fail(const char* what, std::span<const std::uint8_t> bytes) {
     std::fprintf(stderr, "%s (%zu bytes:", what, bytes.size());
-    for (std::size_t i = 0; i < bytes.size() && i < 24; ++i)
+    for (std::size_t i = 0; i < bytes.size() && i < 24; ++i) {
         std::fprintf(stderr, " %02X", bytes[i]);
+    }
     std::fprintf(stderr, ")\n");
     std::abort();
 }
@@ -61,56 +62,67 @@ Bytes Rebuild(const HostMessage& message) {
 // The septet encoding leaves the fifth septet's top three bits unused and the device byte is
 // never read: a message with either set is read like the one the host builds, but differs from it.
 bool Canonical(std::span<const std::uint8_t> bytes, const HostMessage& message) {
-    if (bytes[2] != 0x00)
+    if (bytes[2] != 0x00) {
         return false;
+    }
     constexpr std::size_t kFifthSeptets[] = {9, 14};  // address; erase size
     for (const std::size_t at : kFifthSeptets) {
         const bool read = at == 9 || message.kind == HostMessageKind::kEraseRequest;
-        if (read && at < bytes.size() && bytes[at] > 0x0F)
+        if (read && at < bytes.size() && bytes[at] > 0x0F) {
             return false;
+        }
     }
     if (message.kind == HostMessageKind::kWriteData && bytes.size() >= 6 &&
-        bytes[bytes.size() - 2] > 0x0F)
+        bytes[bytes.size() - 2] > 0x0F) {
         return false;
+    }
     return true;
 }
 
 void CheckReading(std::span<const std::uint8_t> bytes, const HostMessage& message) {
-    if (message.problem != FrameProblem::kNone && message.problemText.empty())
+    if (message.problem != FrameProblem::kNone && message.problemText.empty()) {
         Fail("a problem without a text", bytes);
-    if (message.kind == HostMessageKind::kUnknown && message.problem == FrameProblem::kNone)
+    }
+    if (message.kind == HostMessageKind::kUnknown && message.problem == FrameProblem::kNone) {
         Fail("an unknown message read as well formed", bytes);
+    }
     if (message.kind == HostMessageKind::kWriteData &&
-        message.problem != FrameProblem::kMalformed && message.data.size() != message.size)
+        message.problem != FrameProblem::kMalformed && message.data.size() != message.size) {
         Fail("a write-data frame whose data is not its chunk length", bytes);
+    }
     const bool request = message.kind == HostMessageKind::kIdentityRequest ||
                          message.kind == HostMessageKind::kUpdateModeRequest ||
                          message.kind == HostMessageKind::kFinishRequest ||
                          message.kind == HostMessageKind::kEraseRequest ||
                          message.kind == HostMessageKind::kWriteData;
-    if (!request || message.problem != FrameProblem::kNone)
+    if (!request || message.problem != FrameProblem::kNone) {
         return;
+    }
     const Bytes rebuilt = Rebuild(message);
     const HostMessage again = kt73b::emu::ParseHostMessage(rebuilt);
     if (rebuilt.empty() || again.kind != message.kind || again.problem != FrameProblem::kNone ||
         again.address != message.address || again.size != message.size ||
-        again.data != message.data)
+        again.data != message.data) {
         Fail("an accepted message whose fields the host's builder does not reproduce", bytes);
+    }
     if (Canonical(bytes, message) &&
-        !std::equal(bytes.begin(), bytes.end(), rebuilt.begin(), rebuilt.end()))
+        !std::equal(bytes.begin(), bytes.end(), rebuilt.begin(), rebuilt.end())) {
         Fail("an accepted message that differs from what the host builds", bytes);
+    }
 }
 
 void CheckAnswer(std::span<const std::uint8_t> bytes, const Bytes& answer, std::uint8_t model) {
-    if (answer.empty())
+    if (answer.empty()) {
         return;
+    }
     const bool reply = answer.size() == kt73b::kReplyFrameBytes && answer[0] == 0xF0 &&
                        answer[1] == 0x52 && answer[3] == model && answer[4] == 0x00 &&
                        answer[5] < 0x80 && answer[6] == 0xF7;
     const bool identity = answer.size() == kt73b::kHostIdentityReplyBytes && answer[0] == 0xF0 &&
                           answer[1] == 0x7E && answer[4] == 0x02 && answer.back() == 0xF7;
-    if (!reply && !identity)
+    if (!reply && !identity) {
         Fail("the device answered with something that is no answer", bytes);
+    }
 }
 
 // Cuts the bytes into pieces whose sizes come from the bytes themselves.
@@ -126,8 +138,9 @@ void FeedInPieces(std::span<const std::uint8_t> bytes) {
         assembler.Feed(bytes.subspan(at, piece));
         at += piece;
     }
-    if (messages > bytes.size())
+    if (messages > bytes.size()) {
         Fail("more messages than bytes", bytes);
+    }
 }
 
 }  // namespace

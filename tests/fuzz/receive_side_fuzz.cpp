@@ -56,8 +56,9 @@ class Harness {
                 std::fprintf(stderr, "the input port did not give its buffer back\n");
                 std::abort();
             }
-            if (!buffer.empty())
+            if (!buffer.empty()) {
                 entries.push_back(std::move(buffer));
+            }
             at += piece;
         } while (at < message.size());
         return entries;
@@ -77,8 +78,9 @@ class Harness {
 void Print(const char* title, const std::vector<Bytes>& messages) {
     std::fprintf(stderr, "%s:\n", title);
     for (const Bytes& message : messages) {
-        for (std::size_t i = 0; i < message.size() && i < 24; ++i)
+        for (std::size_t i = 0; i < message.size() && i < 24; ++i) {
             std::fprintf(stderr, " %02X", message[i]);
+        }
         std::fprintf(stderr, message.size() > 24 ? " ... (%zu bytes)\n" : "\n", message.size());
     }
 }
@@ -89,8 +91,9 @@ void Print(const char* title, const std::vector<Bytes>& messages) {
 // first, up to 16383) and that many bytes, as far as the input goes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Harness harness;
-    if (size < 2)
+    if (size < 2) {
         return 0;
+    }
     const std::uint8_t model = data[0];
     const std::uint8_t family = data[1];
     kt73b::SetModelByte(model);
@@ -101,8 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += 2;
         const std::size_t length = std::min(wanted, size - at);
         for (const Bytes& entry : harness.Receive({data + at, length})) {
-            if (auto answer = kt73b::fuzz::AllowedAnswer(entry, model, family))
+            if (auto answer = kt73b::fuzz::AllowedAnswer(entry, model, family)) {
                 allowed.push_back(std::move(*answer));
+            }
         }
         at += length;
     }

@@ -62,12 +62,15 @@ void GuiDriver::OnGui(const std::function<void()>& call) {
 wxPoint GuiDriver::PointerSpotOnTop() {
     return Read<wxPoint>([this] {
         wxWindow* top = backend_.OpenMessageBox();
-        if (top == nullptr)
+        if (top == nullptr) {
             top = Window(IDD_ABOUTBOX);
-        if (top == nullptr)
+        }
+        if (top == nullptr) {
             top = Window(IDD_UPDATER_DIALOG);
-        if (top == nullptr)
+        }
+        if (top == nullptr) {
             return wxPoint(0, 0);
+        }
         return top->GetScreenPosition() + wxPoint(kPointerInset, kPointerInset);
     });
 }
@@ -78,8 +81,9 @@ void GuiDriver::PressKeys(const std::string& keys) {
         "xdotool", "mousemove",       std::to_string(spot.x), std::to_string(spot.y),
         "key",     "--clearmodifiers"};
     std::istringstream names(keys);
-    for (std::string name; names >> name;)
+    for (std::string name; names >> name;) {
         command.push_back(name);
+    }
     EXPECT_EQ(RunTool(command), 0) << "xdotool could not press " << keys;
 }
 
@@ -113,8 +117,9 @@ void GuiDriver::CloseWhatIsOpen() {
                 closedOne = true;
             }
         });
-        if (!closedOne)
+        if (!closedOne) {
             return;
+        }
         std::this_thread::sleep_for(kPollInterval);
     }
 }

@@ -32,8 +32,9 @@ void FailOnAssert(const wxString& file, int line, const wxString&, const wxStrin
 class GuiEnvironment final : public ::testing::Environment {
   public:
     void SetUp() override {
-        if (!OpenDisplay())
+        if (!OpenDisplay()) {
             return;
+        }
         setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus to look for
         // For the dialog programs the tests start, when built with a sanitizer.
         setenv("LSAN_OPTIONS", "suppressions=" KT73B_LSAN_SUPPRESSIONS, 0);
@@ -49,8 +50,9 @@ class GuiEnvironment final : public ::testing::Environment {
     }
 
     void TearDown() override {
-        if (started_)
+        if (started_) {
             wxEntryCleanup();
+        }
         xvfb_.reset();
     }
 
@@ -58,8 +60,9 @@ class GuiEnvironment final : public ::testing::Environment {
     // The display in DISPLAY, or else an Xvfb server of the tests' own, which the programs they
     // start reach through DISPLAY too.
     bool OpenDisplay() {
-        if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0')
+        if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0') {
             return true;
+        }
         const std::string xvfb = FindOnPath("Xvfb");
         if (xvfb.empty()) {
             g_unavailable = "no DISPLAY and no Xvfb on PATH (scripts/install-deps installs xvfb)";
@@ -104,8 +107,9 @@ const std::string& GuiUnavailableReason() {
 }
 
 void GuiTest::SetUp() {
-    if (!GuiUnavailableReason().empty())
+    if (!GuiUnavailableReason().empty()) {
         GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
+    }
     ASSERT_FALSE(scratch_.Path().empty());
     previousDirectory_ = fs::current_path();
     fs::current_path(scratch_.Path());
@@ -117,12 +121,14 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
-    if (!GuiUnavailableReason().empty())
+    if (!GuiUnavailableReason().empty()) {
         return;
+    }
     ui::SetBackend(nullptr);
     device_.reset();
-    if (!previousDirectory_.empty())
+    if (!previousDirectory_.empty()) {
         fs::current_path(previousDirectory_);
+    }
 }
 
 void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {

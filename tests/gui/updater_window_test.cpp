@@ -102,13 +102,15 @@ TEST_F(GuiTest, Window_FollowsTheTemplateInDialogUnitsAndOffersTheAboutEntryInIt
             // Template order is creation order, which is GTK's tab order.
             std::vector<wxWindow*> expected;
             for (const res::ControlTemplate& control : layout.controls) {
-                if (control.id != IDC_STATIC_TEXT)
+                if (control.id != IDC_STATIC_TEXT) {
                     expected.push_back(window->ControlWindow(control.id));
+                }
             }
             std::vector<wxWindow*> actual;
             for (wxWindow* child : window->GetChildren()) {
-                if (std::find(expected.begin(), expected.end(), child) != expected.end())
+                if (std::find(expected.begin(), expected.end(), child) != expected.end()) {
                     actual.push_back(child);
+                }
             }
             EXPECT_EQ(actual, expected);
             const res::ControlTemplate& execute = layout.controls[0];
@@ -133,8 +135,9 @@ TEST_F(GuiTest, Window_FollowsTheTemplateInDialogUnitsAndOffersTheAboutEntryInIt
 
 TEST_F(GuiTest, TwentyFirstCopy_IsRefusedInABoxOfItsOwn) {
     std::array<os::InstanceLock, kMaxInstances> others;
-    for (os::InstanceLock& lock : others)
+    for (os::InstanceLock& lock : others) {
         ASSERT_NE(ClaimInstanceNumber(lock), 0);
+    }
     RunUpdater([&] {
         ASSERT_TRUE(WaitUntil([&] { return driver_.IsBoxOpen(); }));
         driver_.OnGui([&] {

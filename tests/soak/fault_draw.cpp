@@ -58,14 +58,16 @@ class Drawer {
     DrawnFaults Draw() {
         do {
             drawn_ = {};
-            if (random_.Percent(8))
+            if (random_.Percent(8)) {
                 return {};
+            }
             if (random_.Percent(25)) {
                 DrawCloseCall();
             } else {
                 const auto rules = random_.Between(1, 3);
-                for (std::uint64_t i = 0; i < rules; ++i)
+                for (std::uint64_t i = 0; i < rules; ++i) {
                     DrawRule();
+                }
             }
         } while (PairsADoubledAnswerWithALoss(drawn_.rules));
         return std::move(drawn_);
@@ -166,8 +168,9 @@ class Drawer {
         // where the status says whether the flash was written.
         const std::uint64_t lowest = kind.retried ? 1 : 0;
         static constexpr std::array<std::uint64_t, 4> kKnown = {3, 8, 11, 1};
-        if (random_.Percent(60))
+        if (random_.Percent(60)) {
             return std::to_string(kKnown[random_.Between(0, kKnown.size() - 1)]);
+        }
         return std::to_string(random_.Between(lowest, 127));
     }
 
@@ -241,8 +244,9 @@ constexpr std::uint32_t kLossReach = 40;
 bool PairsADoubledAnswerWithALoss(const std::string& rules) {
     emu::FaultScript script;
     std::string error;
-    if (rules.empty() || !emu::ParseFaultScript(rules, script, error))
+    if (rules.empty() || !emu::ParseFaultScript(rules, script, error)) {
         return false;
+    }
     std::vector<emu::FaultPlan> plans;
     std::array<std::uint32_t, emu::kRequestKindCount> counts{};
     for (const Stretch& stretch : kRun) {
@@ -253,11 +257,13 @@ bool PairsADoubledAnswerWithALoss(const std::string& rules) {
         }
     }
     for (std::size_t i = 0; i < plans.size(); ++i) {
-        if (plans[i].copies < 2)
+        if (plans[i].copies < 2) {
             continue;
+        }
         for (std::size_t j = i + 1; j < plans.size() && j <= i + kLossReach; ++j) {
-            if (plans[j].ignore || plans[j].silent || plans[j].status)
+            if (plans[j].ignore || plans[j].silent || plans[j].status) {
                 return true;
+            }
         }
     }
     return false;

@@ -24,8 +24,9 @@ TEST(FaultDraw, TheSameSeedDrawsTheSameScript) {
         EXPECT_EQ(first.effects, again.effects) << seed;
     }
     std::set<std::string> scripts;
-    for (std::uint64_t seed = 1; seed <= 200; ++seed)
+    for (std::uint64_t seed = 1; seed <= 200; ++seed) {
         scripts.insert(DrawFaults(seed, kTimings).rules);
+    }
     EXPECT_GT(scripts.size(), 150u);
 }
 

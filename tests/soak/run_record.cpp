@@ -28,14 +28,17 @@ bool IsAnswerLine(const std::string& line) {
 
 Phase PhaseOf(const RunRecord& record) {
     const std::string& counter = record.stepCounter;
-    if (counter == "0/" + std::to_string(kStepCount))
+    if (counter == "0/" + std::to_string(kStepCount)) {
         return Phase::kHandshake;
+    }
     const auto slash = counter.find('/');
     const int step = slash == std::string::npos ? 0 : std::atoi(counter.substr(0, slash).c_str());
-    if (step < 1 || step > static_cast<int>(kStepCount))
+    if (step < 1 || step > static_cast<int>(kStepCount)) {
         return Phase::kUnknown;
-    if (step == static_cast<int>(kStepCount) && record.finishRequests > 0)
+    }
+    if (step == static_cast<int>(kStepCount) && record.finishRequests > 0) {
         return Phase::kFinish;
+    }
     return kStepTable[static_cast<std::size_t>(step - 1)].type == kStepErase ? Phase::kErase
                                                                              : Phase::kWrite;
 }
@@ -64,22 +67,28 @@ Phase PhaseOfFailure(FailureKind kind) {
 
 std::string Join(const std::vector<std::string>& texts) {
     std::string joined;
-    for (const auto& text : texts)
+    for (const auto& text : texts) {
         joined += (joined.empty() ? "\"" : ", \"") + text + "\"";
+    }
     return "[" + joined + "]";
 }
 
 void CheckCompleted(const RunRecord& record, std::vector<std::string>& found) {
-    if (!record.flashDifference.empty())
+    if (!record.flashDifference.empty()) {
         found.push_back("completed, but " + record.flashDifference);
-    if (!record.boxes.empty())
+    }
+    if (!record.boxes.empty()) {
         found.push_back("completed after message boxes " + Join(record.boxes));
-    if (record.executeEnabled || !record.listsAndRescanEnabled)
+    }
+    if (record.executeEnabled || !record.listsAndRescanEnabled) {
         found.push_back("completed, but the controls are not as a completed run leaves them");
-    if (!std::all_of(record.logLines.begin(), record.logLines.end(), IsAnswerLine))
+    }
+    if (!std::all_of(record.logLines.begin(), record.logLines.end(), IsAnswerLine)) {
         found.push_back("completed with failure lines in the log " + Join(record.logLines));
-    if (record.finishesAnswered == 0)
+    }
+    if (record.finishesAnswered == 0) {
         found.push_back("completed, but the device never answered a finish request");
+    }
 }
 
 // The run's end names its row of the failure table: the box, the log line and the controls must
@@ -117,12 +126,14 @@ void CheckFailed(const RunRecord& record, std::vector<std::string>& found) {
 }
 
 void CheckWaiting(const RunRecord& record, std::vector<std::string>& found) {
-    if (!record.boxes.empty() || !record.logLines.empty())
+    if (!record.boxes.empty() || !record.logLines.empty()) {
         found.push_back("waits for the update mode after boxes " + Join(record.boxes) +
                         " and log lines " + Join(record.logLines));
-    if (record.statusLine != Text(IDS_ERASING) || PhaseOf(record) != Phase::kHandshake)
+    }
+    if (record.statusLine != Text(IDS_ERASING) || PhaseOf(record) != Phase::kHandshake) {
         found.push_back("waits, but the window shows step " + record.stepCounter + " \"" +
                         record.statusLine + "\"");
+    }
 }
 
 // Each log line for a failing answer stands for an answer the device really sent.
@@ -131,12 +142,14 @@ void CheckAnswerLines(const RunRecord& record, std::vector<std::string>& found) 
         return static_cast<std::uint32_t>(
             std::count(record.logLines.begin(), record.logLines.end(), LogText(entry)));
     };
-    if (count(kLogCrcError) > record.crcErrorAnswers)
+    if (count(kLogCrcError) > record.crcErrorAnswers) {
         found.push_back(std::to_string(count(kLogCrcError)) + " check-value lines for " +
                         std::to_string(record.crcErrorAnswers) + " answers with status 8");
-    if (count(kLogFlashWriteError) > record.flashErrorAnswers)
+    }
+    if (count(kLogFlashWriteError) > record.flashErrorAnswers) {
         found.push_back(std::to_string(count(kLogFlashWriteError)) + " flash-write lines for " +
                         std::to_string(record.flashErrorAnswers) + " answers with status 3");
+    }
 }
 
 }  // namespace
@@ -177,10 +190,12 @@ std::vector<std::string> Violations(const RunRecord& record) {
             break;
     }
     CheckAnswerLines(record, found);
-    if (!record.workerEndedAfterClose)
+    if (!record.workerEndedAfterClose) {
         found.push_back("the worker did not end after the dialog closed");
-    if (record.boxesAfterClose != 0 || record.logLinesAfterClose != 0)
+    }
+    if (record.boxesAfterClose != 0 || record.logLinesAfterClose != 0) {
         found.push_back("message boxes or log lines after the dialog closed");
+    }
     return found;
 }
 

@@ -60,8 +60,9 @@ void SoakHarness::RunShard(const std::string& suite, const std::string& title, i
     const SoakSettings settings = ReadSoakSettings(defaultRuns);
     SoakTally tally;
     for (std::uint64_t run = 0; run < settings.runs; ++run) {
-        if (!InShard(run, shard, shards))
+        if (!InShard(run, shard, shards)) {
             continue;
+        }
         const std::uint64_t seed = settings.firstSeed + run;
         const RunPlan plan = draw(seed);
         const auto start = std::chrono::steady_clock::now();
@@ -99,8 +100,9 @@ RunRecord SoakHarness::RunUpdate(const std::string& faultRules, CloseMoment clos
     const std::size_t boxesBefore = backend_.MessageBoxes().size();
     StartRun(faultRules, close);
     RunRecord record;
-    if (HasFatalFailure())  // no window or no device: the soak cannot go on
+    if (HasFatalFailure()) {  // no window or no device: the soak cannot go on
         return record;
+    }
     record.end = AwaitEnd(boxesBefore, close);
     RecordWindow(record, boxesBefore);
     RecordDevice(record);
@@ -122,10 +124,12 @@ RunEnd SoakHarness::AwaitEnd(std::size_t boxesBefore, const CloseMoment& close) 
         if (close.whileBoxShows && backend_.MessageBoxes().size() > boxesBefore) {
             return RunEnd::kClosed;
         }
-        if (closesEarly && RequestsReceived() >= close.afterRequests)
+        if (closesEarly && RequestsReceived() >= close.afterRequests) {
             return RunEnd::kClosed;
-        if (WaitsForAnAnswerThatCannotCome())
+        }
+        if (WaitsForAnAnswerThatCannotCome()) {
             return RunEnd::kWaitingForUpdateMode;
+        }
     }
     return RunEnd::kHung;
 }
@@ -135,8 +139,9 @@ std::uint32_t SoakHarness::RequestsReceived() {
     device_->WithEmulator([&](emu::Emulator& emulator) {
         for (const auto kind :
              {emu::RequestKind::kIdentity, emu::RequestKind::kUpdateMode, emu::RequestKind::kErase,
-              emu::RequestKind::kWrite, emu::RequestKind::kFinish})
+              emu::RequestKind::kWrite, emu::RequestKind::kFinish}) {
             count += emulator.RequestCount(kind);
+        }
     });
     return count;
 }
@@ -146,12 +151,14 @@ std::uint32_t SoakHarness::RequestsReceived() {
 // good (that wait has no time-out), and only closing the dialog ends it.
 bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
     const auto counter = Control(IDC_STEP_COUNTER).text;
-    if (counter != "0/6" || Status() != res::LoadString(IDS_ERASING))
+    if (counter != "0/6" || Status() != res::LoadString(IDS_ERASING)) {
         return false;
+    }
     bool waits = false;
     device_->WithEmulator([&](emu::Emulator& emulator) {
-        if (emulator.RequestCount(emu::RequestKind::kUpdateMode) == 0 || emulator.NextDue())
+        if (emulator.RequestCount(emu::RequestKind::kUpdateMode) == 0 || emulator.NextDue()) {
             return;
+        }
         const auto& entries = emulator.Log().Entries();
         std::size_t request = entries.size();
         for (std::size_t i = entries.size(); i-- > 0;) {
@@ -164,8 +171,9 @@ bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
         waits = request < entries.size();
         for (std::size_t i = request + 1; waits && i < entries.size(); ++i) {
             if (entries[i].direction == emu::Direction::kDeviceToHost &&
-                CountsAsAnswer(entries[i].bytes))
+                CountsAsAnswer(entries[i].bytes)) {
                 waits = false;
+            }
         }
     });
     return waits;
@@ -180,8 +188,9 @@ void SoakHarness::RecordWindow(RunRecord& record, std::size_t boxesBefore) const
                                    Control(IDC_MIDI_OUT_LIST).enabled &&
                                    Control(IDC_RESCAN).enabled;
     const auto boxes = backend_.MessageBoxes();
-    for (std::size_t i = boxesBefore; i < boxes.size(); ++i)
+    for (std::size_t i = boxesBefore; i < boxes.size(); ++i) {
         record.boxes.push_back(boxes[i].text);
+    }
     record.logLines = LogTexts();
 }
 
@@ -194,14 +203,16 @@ void SoakHarness::AwaitFinishTaken() {
         device_->WithEmulator([&](emu::Emulator& emulator) {
             taken = emulator.RequestCount(emu::RequestKind::kFinish) > 0;
         });
-        if (!taken)
+        if (!taken) {
             std::this_thread::sleep_for(2ms);
+        }
     }
 }
 
 void SoakHarness::RecordDevice(RunRecord& record) {
-    if (record.end == RunEnd::kCompleted)
+    if (record.end == RunEnd::kCompleted) {
         AwaitFinishTaken();
+    }
     device_->WithEmulator([&](emu::Emulator& emulator) {
         record.finishRequests = emulator.RequestCount(emu::RequestKind::kFinish);
         for (const emu::LogEntry& entry : emulator.Log().Entries()) {
@@ -216,8 +227,9 @@ void SoakHarness::RecordDevice(RunRecord& record) {
             record.flashErrorAnswers += IsAnswerWithStatus(entry.bytes, 3) ? 1 : 0;
         }
     });
-    if (record.end == RunEnd::kCompleted)
+    if (record.end == RunEnd::kCompleted) {
         record.flashDifference = FlashVersusImages();
+    }
 }
 
 void SoakHarness::CloseAndRecord(RunRecord& record) {

@@ -29,13 +29,15 @@ class SoakRandom {
     template <class Weights>
     std::size_t Weighted(const Weights& weights) {
         std::uint64_t total = 0;
-        for (const auto weight : weights)
+        for (const auto weight : weights) {
             total += weight;
+        }
         std::uint64_t pick = Between(1, total);
         std::size_t index = 0;
         for (const auto weight : weights) {
-            if (pick <= weight)
+            if (pick <= weight) {
                 return index;
+            }
             pick -= weight;
             ++index;
         }

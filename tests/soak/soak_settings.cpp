@@ -8,8 +8,9 @@ namespace {
 
 std::uint64_t ReadNumber(const char* name, std::uint64_t fallback) {
     const char* text = std::getenv(name);
-    if (text == nullptr || *text == '\0')
+    if (text == nullptr || *text == '\0') {
         return fallback;
+    }
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 0);  // decimal or 0x...
     return end != nullptr && *end == '\0' ? value : fallback;

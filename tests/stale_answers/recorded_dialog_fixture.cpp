@@ -53,8 +53,9 @@ void RecordedDialogTest::SetUp() {
 
 void RecordedDialogTest::TearDown() {
     backend_.CloseWindow(IDD_UPDATER_DIALOG);
-    if (dialogThread_.joinable())
+    if (dialogThread_.joinable()) {
         dialogThread_.join();
+    }
     dialog_.reset();  // joins the worker
     ui::SetBackend(nullptr);
     RecordingWinmm::Instance().SetLongMsgHook(nullptr);
@@ -66,8 +67,9 @@ void RecordedDialogTest::Execute() {
 
 Bytes RecordedDialogTest::NextSent(std::chrono::milliseconds bound) {
     std::unique_lock lock(sentMutex_);
-    if (!sentChanged_.wait_for(lock, bound, [this] { return !sent_.empty(); }))
+    if (!sentChanged_.wait_for(lock, bound, [this] { return !sent_.empty(); })) {
         return {};
+    }
     Bytes message = std::move(sent_.front());
     sent_.pop_front();
     return message;

@@ -95,8 +95,9 @@ TEST_F(DialogFramework, CallsRunOnTheDialogThreadAndWhenTheWindowClosesReturnAnd
     std::vector<std::thread> workers;
     for (int i = 0; i < 4; ++i) {
         workers.emplace_back([&] {
-            while (!stop)
+            while (!stop) {
                 dialog_.status.SetWindowText("busy");
+            }
         });
     }
     EXPECT_TRUE(backend_.WaitUntil(
@@ -108,8 +109,9 @@ TEST_F(DialogFramework, CallsRunOnTheDialogThreadAndWhenTheWindowClosesReturnAnd
     backend_.PressEscape(IDD_UPDATER_DIALOG);
     dialogThread_.join();
     stop = true;
-    for (auto& worker : workers)
+    for (auto& worker : workers) {
         worker.join();
+    }
     EXPECT_EQ(result_, kIdCancel);
     EXPECT_TRUE(dialog_.destroyed);
     bool ran = true;

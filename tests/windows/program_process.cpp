@@ -32,8 +32,9 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::string& ar
         process_ = created.hProcess;
         processId_ = created.dwProcessId;
     }
-    if (output != INVALID_HANDLE_VALUE)
+    if (output != INVALID_HANDLE_VALUE) {
         CloseHandle(output);
+    }
 }
 
 ProgramProcess::~ProgramProcess() {
@@ -58,8 +59,9 @@ HWND ProgramProcess::WaitForMainWindow() const {
 
 std::optional<DWORD> ProgramProcess::WaitForExit(std::chrono::milliseconds timeout) const {
     if (process_ == nullptr ||
-        WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
         return std::nullopt;
+    }
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     return code;

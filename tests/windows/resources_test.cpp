@@ -46,14 +46,16 @@ class TemplateCursor {
     // The shared texts are ASCII; anything else reads as '?', so that it cannot compare equal.
     std::string Text() {
         std::string text;
-        for (unsigned c = U16(); c != 0; c = U16())
+        for (unsigned c = U16(); c != 0; c = U16()) {
             text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        }
         return text;
     }
     // A class or text field: a name, or 0xFFFF and a number ("#number" here).
     std::string NameOrNumber() {
-        if (bytes_.at(at_) != 0xFF || bytes_.at(at_ + 1) != 0xFF)
+        if (bytes_.at(at_) != 0xFF || bytes_.at(at_ + 1) != 0xFF) {
             return Text();
+        }
         U16();
         return "#" + std::to_string(U16());
     }
@@ -70,8 +72,9 @@ std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR 
     HRSRC found = FindResourceA(module, name, type);
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes == nullptr)
+    if (bytes == nullptr) {
         return {};
+    }
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
 }
 
@@ -102,8 +105,9 @@ class UpdaterExeResources : public ::testing::Test {
         ASSERT_NE(module_, nullptr) << path_ << ": error " << GetLastError();
     }
     void TearDown() override {
-        if (module_ != nullptr)
+        if (module_ != nullptr) {
             FreeLibrary(module_);
+        }
     }
 
     std::span<const std::uint8_t> Bytes(LPCSTR type, int id) const {

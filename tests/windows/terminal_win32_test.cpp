@@ -24,8 +24,9 @@ BOOL WINAPI Witness(DWORD) {
 TEST(TerminalWin32, CtrlC_CallsTheStopAndIsIgnoredOnceTheStopObjectHasGone) {
     // A console of its own, unless the program has one already (access denied).
     const bool ownConsole = AllocConsole() != FALSE;
-    if (!ownConsole && GetLastError() != ERROR_ACCESS_DENIED)
+    if (!ownConsole && GetLastError() != ERROR_ACCESS_DENIED) {
         GTEST_SKIP() << "no console can be had here (error " << GetLastError() << ")";
+    }
     {
         ui::StopSignals signals([] { ++g_stops; });
         if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) {
@@ -43,8 +44,9 @@ TEST(TerminalWin32, CtrlC_CallsTheStopAndIsIgnoredOnceTheStopObjectHasGone) {
     ASSERT_TRUE(WaitUntil([] { return g_witnessed == 1; }));
     SetConsoleCtrlHandler(&Witness, FALSE);
     EXPECT_EQ(g_stops, 2);
-    if (ownConsole)
+    if (ownConsole) {
         FreeConsole();
+    }
 }
 
 TEST(TerminalWin32, Console_OutputToAFileIsNoTerminal) {

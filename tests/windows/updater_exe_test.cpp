@@ -41,8 +41,9 @@ std::vector<std::string> ListItems(HWND dialog, int id) {
 class UpdaterExeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!CanCreateWindows())
+        if (!CanCreateWindows()) {
             GTEST_SKIP() << "Wine has no display here: run the tests under xvfb-run";
+        }
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         folder_ = fs::temp_directory_path() / ("kt73b-updater-" + std::string(test->name()));
         fs::remove_all(folder_);
@@ -69,8 +70,9 @@ class UpdaterExeTest : public ::testing::Test {
 
     static bool EndWithEscape(const ProgramProcess& copy) {
         HWND main = copy.WaitForMainWindow();
-        if (main == nullptr)
+        if (main == nullptr) {
             return false;
+        }
         PressKey(main, VK_ESCAPE);
         return copy.WaitForExit() == 0u;
     }

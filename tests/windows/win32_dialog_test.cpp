@@ -35,8 +35,9 @@ constexpr auto kUpdateWait = 120s;
 class Win32DialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!CanCreateWindows())
+        if (!CanCreateWindows()) {
             GTEST_SKIP() << "Wine has no display here: run the tests under xvfb-run";
+        }
         ASSERT_TRUE(ui::Win32Backend::InitCommonControls());
         ui::SetBackend(&backend_);
         SetModelByte(0x57);  // one per process: every test starts as a fresh process would
@@ -45,10 +46,12 @@ class Win32DialogTest : public ::testing::Test {
     // Ends a dialog still open as Escape does, after any box a failed test left open.
     void TearDown() override {
         if (dialogThread_.joinable()) {
-            if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_))
+            if (HWND box = DialogOwnedBy(DialogThreadWindows(), main_)) {
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
-            if (!ended_)
+            }
+            if (!ended_) {
                 PostMessageA(main_, WM_CLOSE, 0, 0);
+            }
             dialogThread_.join();
             dialog_.reset();  // joins the worker
         }
@@ -74,8 +77,9 @@ class Win32DialogTest : public ::testing::Test {
             ended_ = true;
         });
         ASSERT_TRUE(WaitUntil([this] {
-            if (dialogThreadId_ == 0)
+            if (dialogThreadId_ == 0) {
                 return false;  // the windows of thread 0 would be every thread's
+            }
             main_ = DialogWithControl(DialogThreadWindows(), IDC_MIDI_IN_LIST);
             return main_ != nullptr && !TextOf(main_).empty();
         })) << "the main dialog did not show";
@@ -194,8 +198,9 @@ TEST_F(Win32DialogTest, Keyboard_EscapeClosesTheDialogWhileTheFocusedButtonIsDis
     // The focus is what is tested: the dialog must hold it first. Under Xvfb without a window
     // manager, the X focus may still be with a window that has just gone.
     ASSERT_TRUE(WaitUntil([this] {
-        if (FocusedWindowOf(main_) != nullptr)
+        if (FocusedWindowOf(main_) != nullptr) {
             return true;
+        }
         SetForegroundWindow(main_);
         return false;
     })) << "the dialog never became the active window";

@@ -23,8 +23,9 @@ bool IsVisibleDialog(HWND window) {
 bool CanCreateWindows() {
     HWND probe = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
-    if (probe == nullptr)
+    if (probe == nullptr) {
         return false;
+    }
     DestroyWindow(probe);
     return true;
 }
@@ -39,8 +40,9 @@ std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId) {
             auto* s = reinterpret_cast<Search*>(context);
             DWORD process = 0;
             const DWORD thread = GetWindowThreadProcessId(window, &process);
-            if (process == s->processId && (s->threadId == 0 || thread == s->threadId))
+            if (process == s->processId && (s->threadId == 0 || thread == s->threadId)) {
                 s->windows.push_back(window);
+            }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -49,16 +51,18 @@ std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId) {
 
 HWND DialogWithControl(const std::vector<HWND>& windows, int controlId) {
     for (HWND window : windows) {
-        if (IsVisibleDialog(window) && GetDlgItem(window, controlId) != nullptr)
+        if (IsVisibleDialog(window) && GetDlgItem(window, controlId) != nullptr) {
             return window;
+        }
     }
     return nullptr;
 }
 
 HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner) {
     for (HWND window : windows) {
-        if (IsVisibleDialog(window) && GetWindow(window, GW_OWNER) == owner)
+        if (IsVisibleDialog(window) && GetWindow(window, GW_OWNER) == owner) {
             return window;
+        }
     }
     return nullptr;
 }
@@ -102,8 +106,9 @@ void ClickButton(HWND dialog, int id) {
 HWND FocusedWindowOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
         return nullptr;
+    }
     return info.hwndFocus;
 }
 

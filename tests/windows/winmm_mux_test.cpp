@@ -24,8 +24,9 @@ class SilentDevice final : public loopback::LoopbackDevice {
 std::atomic<HMIDIIN> g_calledWith{nullptr};
 
 void CALLBACK RecordInput(HMIDIIN handle, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
-    if (message == MIM_LONGDATA)
+    if (message == MIM_LONGDATA) {
         g_calledWith = handle;
+    }
 }
 
 class WinmmMuxTest : public ::testing::Test {

@@ -6,8 +6,9 @@ namespace kt73b::ui {
 
 int HeadlessBackend::RunModal(Dialog& dialog) {
     const res::DialogTemplate* layout = res::FindDialogTemplate(dialog.TemplateId());
-    if (layout == nullptr)
+    if (layout == nullptr) {
         return -1;
+    }
     HeadlessWindow window(*this, *layout);
     {
         std::lock_guard lock(mutex_);
@@ -47,8 +48,9 @@ void HeadlessBackend::RunLoopUntil(const std::function<bool()>& done) {
         }
         const std::vector<Live> live = live_;
         lock.unlock();
-        for (const Live& entry : live)
+        for (const Live& entry : live) {
             entry.dialog->RunPendingCalls();
+        }
         lock.lock();
     }
 }
@@ -65,14 +67,17 @@ int HeadlessBackend::ShowBox(std::string_view text, std::string_view caption, un
         std::lock_guard lock(mutex_);
         boxes_.push_back({std::string(text), std::string(caption), type, owner});
         NotifyChanged();
-        if (policy_ == BoxPolicy::kDismissAtOnce)
+        if (policy_ == BoxPolicy::kDismissAtOnce) {
             return kIdOk;
-        if (Live* live = FindLiveLocked(owner))
+        }
+        if (Live* live = FindLiveLocked(owner)) {
             ownerWindow = live->window;
+        }
         ++openBoxes_;
         dismissRequested_ = false;
-        if (ownerWindow != nullptr)
+        if (ownerWindow != nullptr) {
             ownerWindow->messageBoxOpen = true;
+        }
     }
     RunLoopUntil([this, ownerWindow] {
         return dismissRequested_ || (ownerWindow != nullptr && ownerWindow->ended);
@@ -80,8 +85,9 @@ int HeadlessBackend::ShowBox(std::string_view text, std::string_view caption, un
     std::lock_guard lock(mutex_);
     dismissRequested_ = false;
     --openBoxes_;
-    if (ownerWindow != nullptr)
+    if (ownerWindow != nullptr) {
         ownerWindow->messageBoxOpen = false;
+    }
     NotifyChanged();
     return kIdOk;
 }
@@ -94,8 +100,9 @@ void HeadlessBackend::Post(std::function<void()> action) {
 
 HeadlessBackend::Live* HeadlessBackend::FindLiveLocked(int templateId) {
     for (auto it = live_.rbegin(); it != live_.rend(); ++it) {
-        if (it->window->templateId == templateId)
+        if (it->window->templateId == templateId) {
             return &*it;
+        }
     }
     return nullptr;
 }
@@ -107,11 +114,13 @@ void HeadlessBackend::Click(int templateId, int controlId) {
             std::lock_guard lock(mutex_);
             Live* live = FindLiveLocked(templateId);
             // A covered window, a window under a message box or a disabled button takes no click.
-            if (live == nullptr || &live_.back() != live || openBoxes_ > 0)
+            if (live == nullptr || &live_.back() != live || openBoxes_ > 0) {
                 return;
+            }
             const auto control = live->window->controls.find(controlId);
-            if (control != live->window->controls.end() && !control->second.enabled)
+            if (control != live->window->controls.end() && !control->second.enabled) {
                 return;
+            }
             target = live->dialog;
         }
         target->OnCommand(controlId);
@@ -124,8 +133,9 @@ void HeadlessBackend::SysCommand(int templateId, unsigned command) {
         {
             std::lock_guard lock(mutex_);
             Live* live = FindLiveLocked(templateId);
-            if (live == nullptr || &live_.back() != live || openBoxes_ > 0)
+            if (live == nullptr || &live_.back() != live || openBoxes_ > 0) {
                 return;
+            }
             target = live->dialog;
         }
         target->OnSysCommand(command);
@@ -136,11 +146,13 @@ void HeadlessBackend::SelectListItem(int templateId, int listId, int index) {
     Post([this, templateId, listId, index] {
         std::lock_guard lock(mutex_);
         Live* live = FindLiveLocked(templateId);
-        if (live == nullptr || openBoxes_ > 0)
+        if (live == nullptr || openBoxes_ > 0) {
             return;
+        }
         const auto control = live->window->controls.find(listId);
-        if (control == live->window->controls.end() || !control->second.enabled)
+        if (control == live->window->controls.end() || !control->second.enabled) {
             return;
+        }
         if (index >= 0 && index < static_cast<int>(control->second.items.size())) {
             control->second.selection = index;
             NotifyChanged();
@@ -158,11 +170,13 @@ void HeadlessBackend::CloseWindow(int templateId) {
         {
             std::lock_guard lock(mutex_);
             Live* live = FindLiveLocked(templateId);
-            if (live == nullptr)
+            if (live == nullptr) {
                 return;
+            }
             target = live->dialog;
-            if (openBoxes_ > 0)
+            if (openBoxes_ > 0) {
                 dismissRequested_ = true;
+            }
         }
         target->OnCommand(kIdCancel);
     });
@@ -187,8 +201,9 @@ bool HeadlessBackend::WaitUntil(const std::function<bool(const HeadlessBackend&)
 
 const HeadlessWindow* HeadlessBackend::FindWindowLocked(int templateId) const {
     for (auto it = live_.rbegin(); it != live_.rend(); ++it) {
-        if (it->window->templateId == templateId)
+        if (it->window->templateId == templateId) {
             return it->window;
+        }
     }
     return nullptr;
 }
@@ -196,11 +211,13 @@ const HeadlessWindow* HeadlessBackend::FindWindowLocked(int templateId) const {
 std::optional<HeadlessControl> HeadlessBackend::ControlState(int templateId, int controlId) const {
     std::lock_guard lock(mutex_);
     const HeadlessWindow* window = FindWindowLocked(templateId);
-    if (window == nullptr)
+    if (window == nullptr) {
         return std::nullopt;
+    }
     const auto control = window->controls.find(controlId);
-    if (control == window->controls.end())
+    if (control == window->controls.end()) {
         return std::nullopt;
+    }
     return control->second;
 }
 
@@ -212,16 +229,18 @@ std::vector<HeadlessMessageBox> HeadlessBackend::MessageBoxes() const {
 std::optional<std::string> HeadlessBackend::Title(int templateId) const {
     std::lock_guard lock(mutex_);
     const HeadlessWindow* window = FindWindowLocked(templateId);
-    if (window == nullptr)
+    if (window == nullptr) {
         return std::nullopt;
+    }
     return window->title;
 }
 
 std::vector<std::pair<unsigned, std::string>> HeadlessBackend::SystemMenu(int templateId) const {
     std::lock_guard lock(mutex_);
     const HeadlessWindow* window = FindWindowLocked(templateId);
-    if (window == nullptr)
+    if (window == nullptr) {
         return {};
+    }
     return window->systemMenu;
 }
 

@@ -9,15 +9,17 @@ ConsoleInfo StandardOutputConsole() {
     ConsoleInfo info;
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
-    if (output == nullptr || output == INVALID_HANDLE_VALUE || !GetConsoleMode(output, &mode))
+    if (output == nullptr || output == INVALID_HANDLE_VALUE || !GetConsoleMode(output, &mode)) {
         return info;
+    }
     info.terminal = (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
                     SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != FALSE;
     CONSOLE_SCREEN_BUFFER_INFO screen{};
     if (info.terminal && GetConsoleScreenBufferInfo(output, &screen)) {
         const int width = screen.srWindow.Right - screen.srWindow.Left + 1;
-        if (width > 0)
+        if (width > 0) {
             info.width = width;
+        }
     }
     return info;
 }

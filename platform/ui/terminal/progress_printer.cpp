@@ -14,8 +14,9 @@ constexpr int kMaxBarWidth = 40;
 constexpr std::string_view kClearToEnd = "\033[K";
 
 std::string_view TrimRight(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
         text.remove_suffix(1);
+    }
     return text;
 }
 
@@ -23,8 +24,9 @@ std::string_view TrimRight(std::string_view text) {
 std::string KindOf(const ProgressLine& line) {
     std::string kind = line.step + "|";
     for (const char c : TrimRight(line.status)) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
             kind += c;
+        }
     }
     return kind;
 }
@@ -52,8 +54,9 @@ std::string Bar(int width, int percent) {
 }  // namespace
 
 int ProgressPercent(int low, int high, int position) {
-    if (high <= low)
+    if (high <= low) {
         return 0;
+    }
     const std::int64_t done = std::clamp(position, low, high) - static_cast<std::int64_t>(low);
     return static_cast<int>(done * 100 / (static_cast<std::int64_t>(high) - low));
 }
@@ -70,47 +73,55 @@ void ProgressPrinter::Show(const ProgressLine& line, Clock::time_point now) {
 }
 
 void ProgressPrinter::ShowOnTerminal(const ProgressLine& line, Clock::time_point now) {
-    if (TrimRight(line.status).empty() && line.step.empty())
+    if (TrimRight(line.status).empty() && line.step.empty()) {
         return;
+    }
     std::string kind = KindOf(line);
     const bool changedKind = kind != lastKind_;
     pending_ = FitProgressLine(line, width_);
-    if (!changedKind && now - lastDrawn_ < kRedrawInterval)
+    if (!changedKind && now - lastDrawn_ < kRedrawInterval) {
         return;
+    }
     lastKind_ = std::move(kind);
     lastDrawn_ = now;
     Draw();
 }
 
 void ProgressPrinter::Draw() {
-    if (pending_ == drawn_ && lineOpen_)
+    if (pending_ == drawn_ && lineOpen_) {
         return;
+    }
     out_("\r" + pending_ + std::string(kClearToEnd));
     drawn_ = pending_;
     lineOpen_ = true;
 }
 
 void ProgressPrinter::ShowPlain(const ProgressLine& line) {
-    if (line.statusSets == lastStatusSets_)
+    if (line.statusSets == lastStatusSets_) {
         return;
+    }
     lastStatusSets_ = line.statusSets;
-    if (TrimRight(line.status).empty())
+    if (TrimRight(line.status).empty()) {
         return;
+    }
     std::string kind = KindOf(line);
     const int tenth = ProgressPercent(line.low, line.high, line.position) / 10;
-    if (kind == lastKind_ && tenth == lastTenth_)
+    if (kind == lastKind_ && tenth == lastTenth_) {
         return;
+    }
     lastKind_ = std::move(kind);
     lastTenth_ = tenth;
     std::string text = Head(line);
-    if (!line.figures.empty())
+    if (!line.figures.empty()) {
         text += "  (" + line.figures + ")";
+    }
     out_(text + "\n");
 }
 
 void ProgressPrinter::Break() {
-    if (!terminal_ || pending_.empty())
+    if (!terminal_ || pending_.empty()) {
         return;
+    }
     Draw();  // the last state, which the redraw interval may have held back
     out_("\n");
     lineOpen_ = false;
@@ -127,19 +138,23 @@ std::string FitProgressLine(const ProgressLine& line, int width) {
     const int percent = ProgressPercent(line.low, line.high, line.position);
     std::string tail = std::to_string(percent) + "%";
     tail.insert(0, 4 - std::min<std::size_t>(tail.size(), 4), ' ');
-    if (!line.figures.empty())
+    if (!line.figures.empty()) {
         tail += "  " + line.figures;
+    }
     const std::string step = line.step.empty() ? std::string() : "[" + line.step + "] ";
     std::string head = Head(line) + "  ";
     auto barRoom = [&] { return room - static_cast<int>(head.size() + tail.size()) - 3; };
-    if (barRoom() < kMinBarWidth)
+    if (barRoom() < kMinBarWidth) {
         head = step;
+    }
     std::string text = head;
-    if (barRoom() >= kMinBarWidth)
+    if (barRoom() >= kMinBarWidth) {
         text += Bar(std::min(barRoom(), kMaxBarWidth), percent) + " ";
+    }
     text += tail;
-    if (static_cast<int>(text.size()) > room)
+    if (static_cast<int>(text.size()) > room) {
         text.resize(static_cast<std::size_t>(room));
+    }
     return text;
 }
 

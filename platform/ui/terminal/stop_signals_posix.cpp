@@ -33,12 +33,15 @@ StopSignals::StopSignals(std::function<void()> onStop) : waiter_(std::make_uniqu
     waiter->thread = std::thread([waiter, onStop = std::move(onStop)] {
         for (;;) {
             int signal = 0;
-            if (sigwait(&waiter->signals, &signal) != 0)
+            if (sigwait(&waiter->signals, &signal) != 0) {
                 continue;
-            if (waiter->ending)
+            }
+            if (waiter->ending) {
                 return;
-            if (signal != kWakeSignal)
+            }
+            if (signal != kWakeSignal) {
                 onStop();
+            }
         }
     });
 }

@@ -21,8 +21,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         case CTRL_BREAK_EVENT:
         case CTRL_CLOSE_EVENT: {
             std::lock_guard lock(g_mutex);
-            if (g_onStop)
+            if (g_onStop) {
                 g_onStop();
+            }
             return TRUE;  // handled: the program ends its dialog itself
         }
         default:

@@ -9,8 +9,9 @@ namespace kt73b::ui {
 
 int TerminalBackend::RunModal(Dialog& dialog) {
     const res::DialogTemplate* layout = res::FindDialogTemplate(dialog.TemplateId());
-    if (layout == nullptr)
+    if (layout == nullptr) {
         return -1;
+    }
     TerminalWindow window(*this, *layout);
     live_.push_back(&dialog);
     dialog.Attach(&window);
@@ -18,14 +19,17 @@ int TerminalBackend::RunModal(Dialog& dialog) {
     session_.Opened(dialog, window);
     while (!window.Ended()) {
         session_.Changed(dialog, window);
-        if (window.Ended())
+        if (window.Ended()) {
             break;
+        }
         const bool interrupted = WaitForWake();
         // Outer dialogs too: a worker of theirs may be waiting on a call meanwhile.
-        for (Dialog* open : std::vector<Dialog*>(live_))
+        for (Dialog* open : std::vector<Dialog*>(live_)) {
             open->RunPendingCalls();
-        if (interrupted)
+        }
+        if (interrupted) {
             session_.Interrupted(*live_.back());
+        }
     }
     dialog.OnDestroy();
     dialog.Detach();

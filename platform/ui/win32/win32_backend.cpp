@@ -22,8 +22,9 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return host->OnInitDialog(window) ? TRUE : FALSE;
     }
     auto* host = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (host == nullptr)
+    if (host == nullptr) {
         return FALSE;
+    }
     return host->OnMessage(message, wParam, lParam);
 }
 
@@ -51,8 +52,9 @@ int Win32Backend::RunModal(Dialog& dialog) {
 void Win32Backend::WakeDialogThread() {
     std::lock_guard lock(mutex_);
     // Handover: each open dialog's procedure runs its queued calls when the message arrives.
-    for (HWND window : windows_)
+    for (HWND window : windows_) {
         PostMessageA(window, kRunPendingCallsMessage, 0, 0);
+    }
 }
 
 int Win32Backend::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {

@@ -18,8 +18,9 @@ constexpr unsigned kFirstPlatformSysCommand = 0xF000;
 
 std::string TextOf(HWND window) {
     const int length = GetWindowTextLengthA(window);
-    if (length <= 0)
+    if (length <= 0) {
         return {};
+    }
     std::vector<char> text(static_cast<std::size_t>(length) + 1);
     const int copied = GetWindowTextA(window, text.data(), length + 1);
     return std::string(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
@@ -46,8 +47,9 @@ INT_PTR Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM) {
             dialog_.RunPendingCalls();
             return TRUE;
         case WM_COMMAND:
-            if (HIWORD(wParam) != BN_CLICKED)
+            if (HIWORD(wParam) != BN_CLICKED) {
                 return FALSE;
+            }
             dialog_.OnCommand(LOWORD(wParam));
             return TRUE;
         case WM_CLOSE:  // the close box and the close command end the dialog as Escape does
@@ -59,8 +61,9 @@ INT_PTR Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM) {
             return (command & kSysCommandMask) < kFirstPlatformSysCommand ? TRUE : FALSE;
         }
         case WM_PAINT:
-            if (!IsIconic(window_))
+            if (!IsIconic(window_)) {
                 return FALSE;
+            }
             PaintMinimisedIcon(window_, icon_);
             return TRUE;
         case WM_QUERYDRAGICON:
@@ -96,8 +99,9 @@ std::string Win32Window::ControlText(int id) const {
 // it (Escape and Enter would go nowhere): the focus moves on to the next tab stop first.
 void Win32Window::EnableControl(int id, bool enable) {
     HWND control = GetDlgItem(window_, id);
-    if (!enable && control != nullptr && GetFocus() == control)
+    if (!enable && control != nullptr && GetFocus() == control) {
         SendMessageA(window_, WM_NEXTDLGCTL, 0, FALSE);
+    }
     EnableWindow(control, enable ? TRUE : FALSE);
 }
 
@@ -122,8 +126,9 @@ int Win32Window::ListCount(int id) const {
 
 std::string Win32Window::ListItem(int id, int index) const {
     const LRESULT length = SendToControl(id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-    if (length == CB_ERR || length < 0)
+    if (length == CB_ERR || length < 0) {
         return {};
+    }
     std::vector<char> text(static_cast<std::size_t>(length) + 1);
     const LRESULT copied = SendToControl(id, CB_GETLBTEXT, static_cast<WPARAM>(index),
                                          reinterpret_cast<LPARAM>(text.data()));
@@ -153,8 +158,9 @@ void Win32Window::SetTitle(std::string_view title) {
 
 void Win32Window::AppendSystemMenuEntry(unsigned command, std::string_view text) {
     HMENU menu = GetSystemMenu(window_, FALSE);
-    if (menu == nullptr)
+    if (menu == nullptr) {
         return;
+    }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, command, std::string(text).c_str());
 }

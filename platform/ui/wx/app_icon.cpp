@@ -31,8 +31,9 @@ wxIcon ToIcon(int size) {
 const wxIconBundle& AppIcons() {
     static const wxIconBundle icons = [] {
         wxIconBundle bundle;
-        for (const int size : res::kIconSizes)
+        for (const int size : res::kIconSizes) {
             bundle.AddIcon(ToIcon(size));
+        }
         return bundle;
     }();
     return icons;

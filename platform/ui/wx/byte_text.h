@@ -10,11 +10,13 @@
 namespace kt73b::ui {
 
 inline wxString FromBytes(std::string_view bytes) {
-    if (bytes.empty())
+    if (bytes.empty()) {
         return {};
+    }
     wxString text = wxString::FromUTF8(bytes.data(), bytes.size());
-    if (text.empty())
+    if (text.empty()) {
         text = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
+    }
     return text;
 }
 

@@ -26,10 +26,12 @@ unsigned CommandOf(int menuId) {
 // The access key of a menu text ("About(&A)..." has A), or 0; "&&" is a plain ampersand.
 int AccessKey(const std::string& text) {
     for (std::size_t at = 0; at + 1 < text.size(); ++at) {
-        if (text[at] != '&')
+        if (text[at] != '&') {
             continue;
-        if (text[at + 1] != '&')
+        }
+        if (text[at + 1] != '&') {
             return wxToupper(static_cast<unsigned char>(text[at + 1]));
+        }
         ++at;
     }
     return 0;
@@ -62,14 +64,16 @@ void WxDialogWindow::PressReturn() {
         return;
     }
     const ControlEntry* defaultButton = Find(defaultButton_);
-    if (defaultButton != nullptr && defaultButton->widget->IsEnabled())
+    if (defaultButton != nullptr && defaultButton->widget->IsEnabled()) {
         dialog_.OnCommand(defaultButton_);
+    }
 }
 
 void WxDialogWindow::OnCloseBox(wxCloseEvent& event) {
     // The window goes only through EndDialog, as the dialog decides.
-    if (event.CanVeto())
+    if (event.CanVeto()) {
         event.Veto();
+    }
     dialog_.OnCommand(kIdCancel);
 }
 
@@ -77,14 +81,16 @@ void WxDialogWindow::OnContextMenu(wxContextMenuEvent&) {
     wxMenu menu;
     for (const MenuEntry& entry : menu_) {
         if (entry.command == 0) {
-            if (menu.GetMenuItemCount() > 0)
+            if (menu.GetMenuItemCount() > 0) {
                 menu.AppendSeparator();
+            }
         } else {
             menu.Append(MenuId(entry.command), FromBytes(entry.text));
         }
     }
-    if (menu.GetMenuItemCount() > 0)
+    if (menu.GetMenuItemCount() > 0) {
         PopupMenu(&menu);
+    }
 }
 
 void WxDialogWindow::OnMenuCommand(wxCommandEvent& event) {
@@ -100,8 +106,9 @@ void WxDialogWindow::OnMenuCommand(wxCommandEvent& event) {
 void WxDialogWindow::RebuildAccelerators() {
     std::vector<wxAcceleratorEntry> keys;
     for (const MenuEntry& entry : menu_) {
-        if (const int key = AccessKey(entry.text); entry.command != 0 && key != 0)
+        if (const int key = AccessKey(entry.text); entry.command != 0 && key != 0) {
             keys.emplace_back(wxACCEL_ALT, key, MenuId(entry.command));
+        }
     }
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
 }
@@ -109,8 +116,9 @@ void WxDialogWindow::RebuildAccelerators() {
 // Windows leaves a dialog whose focused control goes disabled without a focus, and its keys go
 // to the dialog: the sink stands for that. The focus stays there until the user moves it.
 void WxDialogWindow::KeepFocusOffDisabled(int id) {
-    if (focused_ != id)
+    if (focused_ != id) {
         return;
+    }
     focusSink_->SetFocus();
     focused_.reset();
 }

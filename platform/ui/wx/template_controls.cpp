@@ -91,23 +91,29 @@ ControlKind KindOf(const res::ControlTemplate& control) {
         return (control.style & kButtonTypeMask) == kBsDefPushButton ? ControlKind::kDefaultButton
                                                                      : ControlKind::kPushButton;
     }
-    if (ClassIs(control.className, "COMBOBOX"))
+    if (ClassIs(control.className, "COMBOBOX")) {
         return ControlKind::kDropDownList;
-    if (ClassIs(control.className, "msctls_progress32"))
+    }
+    if (ClassIs(control.className, "msctls_progress32")) {
         return ControlKind::kProgressBar;
-    if (ClassIs(control.className, "EDIT"))
+    }
+    if (ClassIs(control.className, "EDIT")) {
         return ControlKind::kEdit;
-    if (control.iconId != 0 || (control.style & kStaticTypeMask) == kSsIcon)
+    }
+    if (control.iconId != 0 || (control.style & kStaticTypeMask) == kSsIcon) {
         return ControlKind::kIcon;
-    if ((control.style & kStaticTypeMask) == kSsBitmap)
+    }
+    if ((control.style & kStaticTypeMask) == kSsBitmap) {
         return ControlKind::kPicture;
+    }
     return ControlKind::kStaticText;
 }
 
 wxFont DialogFont(const res::DialogTemplate& layout) {
     const wxString face = FromBytes(layout.fontName);
-    if (!face.empty() && wxFontEnumerator::IsValidFacename(face))
+    if (!face.empty() && wxFontEnumerator::IsValidFacename(face)) {
         return wxFont(wxFontInfo(layout.fontPoints).FaceName(face));
+    }
     wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
     font.SetPointSize(layout.fontPoints);
     return font;
@@ -115,16 +121,21 @@ wxFont DialogFont(const res::DialogTemplate& layout) {
 
 long DialogWindowStyle(const res::DialogTemplate& layout) {
     long style = 0;
-    if ((layout.style & kWsCaption) == kWsCaption)
+    if ((layout.style & kWsCaption) == kWsCaption) {
         style |= wxCAPTION;
-    if ((layout.style & kWsSysMenu) != 0)
+    }
+    if ((layout.style & kWsSysMenu) != 0) {
         style |= wxSYSTEM_MENU | wxCLOSE_BOX;
-    if ((layout.style & kWsMinimizeBox) != 0)
+    }
+    if ((layout.style & kWsMinimizeBox) != 0) {
         style |= wxMINIMIZE_BOX;
-    if ((layout.style & kWsMaximizeBox) != 0)
+    }
+    if ((layout.style & kWsMaximizeBox) != 0) {
         style |= wxMAXIMIZE_BOX;
-    if ((layout.style & kWsThickFrame) != 0)
+    }
+    if ((layout.style & kWsThickFrame) != 0) {
         style |= wxRESIZE_BORDER;
+    }
     return style;
 }
 
@@ -134,10 +145,12 @@ wxSize DialogClientSize(const wxWindow& dialog, const res::DialogTemplate& layou
 
 wxWindow* CreateControl(wxWindow* dialog, const res::ControlTemplate& control) {
     wxWindow* widget = MakeWidget(dialog, control, PixelRect(*dialog, control));
-    if ((control.style & kWsDisabled) != 0)
+    if ((control.style & kWsDisabled) != 0) {
         widget->Disable();
-    if ((control.style & kWsVisible) == 0)
+    }
+    if ((control.style & kWsVisible) == 0) {
         widget->Hide();
+    }
     return widget;
 }
 

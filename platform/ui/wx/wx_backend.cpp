@@ -23,13 +23,15 @@ long BoxStyle(unsigned type) {
 
 int WxBackend::RunModal(Dialog& dialog) {
     const res::DialogTemplate* layout = res::FindDialogTemplate(dialog.TemplateId());
-    if (layout == nullptr || wxTheApp == nullptr)
+    if (layout == nullptr || wxTheApp == nullptr) {
         return -1;
+    }
     WxDialogWindow window(InnermostWindow(), *layout, dialog, *this);
     live_.push_back({&dialog, &window});
     dialog.Attach(&window);
-    if (dialog.OnInitDialog())
+    if (dialog.OnInitDialog()) {
         window.FocusFirstTabStop();
+    }
     const int result = window.RunModalLoop();
     dialog.OnDestroy();
     dialog.Detach();
@@ -38,8 +40,9 @@ int WxBackend::RunModal(Dialog& dialog) {
 }
 
 void WxBackend::WakeDialogThread() {
-    if (wakeQueued_.exchange(true))
+    if (wakeQueued_.exchange(true)) {
         return;
+    }
     // Handover: the GUI thread runs the queued calls when wx dispatches this event, in the main
     // loop or in any nested modal loop (message boxes, the about box).
     wxTheApp->CallAfter([this] { RunPendingCalls(); });
@@ -50,8 +53,9 @@ void WxBackend::RunPendingCalls() {
     // A call may open a nested loop that opens or closes windows: walk a copy. Every window in it
     // stays alive meanwhile, since its RunModal is further down this thread's stack.
     const std::vector<Live> live = live_;
-    for (const Live& entry : live)
+    for (const Live& entry : live) {
         entry.dialog->RunPendingCalls();
+    }
 }
 
 int WxBackend::ShowMessageBox(std::string_view text, std::string_view caption, unsigned type) {

@@ -58,15 +58,17 @@ void WxDialogWindow::CreateControls(const res::DialogTemplate& layout) {
             static_cast<wxButton*>(entry.widget)->SetDefault();
             defaultButton_ = entry.id;
         }
-        if (entry.kind == ControlKind::kProgressBar)
+        if (entry.kind == ControlKind::kProgressBar) {
             progress_[entry.id] = Progress{};
+        }
     }
 }
 
 void WxDialogWindow::BindControlEvents(const ControlEntry& entry) {
     const int id = entry.id;
-    if (entry.kind == ControlKind::kPushButton || entry.kind == ControlKind::kDefaultButton)
+    if (entry.kind == ControlKind::kPushButton || entry.kind == ControlKind::kDefaultButton) {
         entry.widget->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { dialog_.OnCommand(id); });
+    }
     entry.widget->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& event) {
         focused_ = id;
         event.Skip();
@@ -74,8 +76,9 @@ void WxDialogWindow::BindControlEvents(const ControlEntry& entry) {
 }
 
 int WxDialogWindow::RunModalLoop() {
-    if (ended_)
+    if (ended_) {
         return result_;
+    }
     return ShowModal();
 }
 
@@ -96,8 +99,9 @@ void WxDialogWindow::SetFocusTo(wxWindow* widget, int id) {
 }
 
 const WxDialogWindow::ControlEntry* WxDialogWindow::Find(int id) const {
-    if (id == IDC_STATIC_TEXT)
+    if (id == IDC_STATIC_TEXT) {
         return nullptr;
+    }
     const auto found = std::find_if(controls_.begin(), controls_.end(),
                                     [id](const ControlEntry& entry) { return entry.id == id; });
     return found == controls_.end() ? nullptr : &*found;
@@ -132,29 +136,35 @@ wxGauge* WxDialogWindow::Gauge(int id) const {
 
 void WxDialogWindow::SetControlText(int id, std::string_view text) {
     const ControlEntry* entry = Find(id);
-    if (entry == nullptr)
+    if (entry == nullptr) {
         return;
-    if (entry->kind == ControlKind::kEdit)
+    }
+    if (entry->kind == ControlKind::kEdit) {
         static_cast<wxTextCtrl*>(entry->widget)->ChangeValue(FromBytes(text));
-    else
+    } else {
         entry->widget->SetLabel(FromBytes(text));
+    }
 }
 
 std::string WxDialogWindow::ControlText(int id) const {
     const ControlEntry* entry = Find(id);
-    if (entry == nullptr)
+    if (entry == nullptr) {
         return {};
-    if (entry->kind == ControlKind::kEdit)
+    }
+    if (entry->kind == ControlKind::kEdit) {
         return ToBytes(static_cast<wxTextCtrl*>(entry->widget)->GetValue());
+    }
     return ToBytes(entry->widget->GetLabel());
 }
 
 void WxDialogWindow::EnableControl(int id, bool enable) {
     const ControlEntry* entry = Find(id);
-    if (entry == nullptr)
+    if (entry == nullptr) {
         return;
-    if (!enable)
+    }
+    if (!enable) {
         KeepFocusOffDisabled(id);
+    }
     entry->widget->Enable(enable);
 }
 
@@ -191,8 +201,9 @@ std::string WxDialogWindow::ListItem(int id, int index) const {
 }
 
 void WxDialogWindow::SetListSelection(int id, int index) {
-    if (wxChoice* list = List(id))
+    if (wxChoice* list = List(id)) {
         list->SetSelection(index >= 0 && index < ListCount(id) ? index : wxNOT_FOUND);
+    }
 }
 
 int WxDialogWindow::ListSelection(int id) const {
@@ -202,8 +213,9 @@ int WxDialogWindow::ListSelection(int id) const {
 
 void WxDialogWindow::SetProgressRange(int id, int low, int high) {
     wxGauge* gauge = Gauge(id);
-    if (gauge == nullptr)
+    if (gauge == nullptr) {
         return;
+    }
     Progress& progress = progress_[id];
     progress.low = low;
     progress.high = std::max(high, low + 1);
@@ -213,8 +225,9 @@ void WxDialogWindow::SetProgressRange(int id, int low, int high) {
 
 void WxDialogWindow::SetProgressPosition(int id, int position) {
     wxGauge* gauge = Gauge(id);
-    if (gauge == nullptr)
+    if (gauge == nullptr) {
         return;
+    }
     // As the progress control does, a position outside the range is taken to its nearest end.
     const Progress& progress = progress_[id];
     gauge->SetValue(std::clamp(position, progress.low, progress.high) - progress.low);

@@ -19,8 +19,9 @@ bool Take(HMODULE module, const char* name, Function& function) {
 SystemWinmm Load() {
     SystemWinmm table;
     HMODULE module = LoadLibraryA("winmm.dll");  // kept for the life of the process
-    if (module == nullptr)
+    if (module == nullptr) {
         return table;
+    }
     table.complete = Take(module, "midiInGetNumDevs", table.midiInGetNumDevs) &&
                      Take(module, "midiInGetDevCapsA", table.midiInGetDevCapsA) &&
                      Take(module, "midiInOpen", table.midiInOpen) &&

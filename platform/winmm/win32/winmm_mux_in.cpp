@@ -46,8 +46,9 @@ MMRESULT OpenLayerInput(LPHMIDIIN phmi, UINT index, DWORD_PTR callback, DWORD_PT
                         DWORD flags) {
     if (flags != CALLBACK_FUNCTION) {
         const MMRESULT result = ::midiInOpen(phmi, index, callback, instance, flags);
-        if (result == MMSYSERR_NOERROR)
+        if (result == MMSYSERR_NOERROR) {
             *phmi = Tagged(*phmi);
+        }
         return result;
     }
     auto route = std::make_unique<InputRoute>(InputRoute{callback, instance});
@@ -55,8 +56,9 @@ MMRESULT OpenLayerInput(LPHMIDIIN phmi, UINT index, DWORD_PTR callback, DWORD_PT
     const MMRESULT result =
         ::midiInOpen(&layerHandle, index, reinterpret_cast<DWORD_PTR>(&RouteInput),
                      reinterpret_cast<DWORD_PTR>(route.get()), flags);
-    if (result != MMSYSERR_NOERROR)
+    if (result != MMSYSERR_NOERROR) {
         return result;
+    }
     *phmi = Tagged(layerHandle);
     std::lock_guard lock(Routes().mutex);
     Routes().byHandle[*phmi] = std::move(route);
@@ -71,23 +73,26 @@ UINT WINAPI MidiInGetNumDevs() {
 
 MMRESULT WINAPI MidiInGetDevCapsA(UINT_PTR uDeviceID, LPMIDIINCAPSA pmic, UINT cbmic) {
     const UINT system = SystemInputs().Last();
-    if (uDeviceID < system)
+    if (uDeviceID < system) {
         return System().midiInGetDevCapsA(uDeviceID, pmic, cbmic);
+    }
     return ::midiInGetDevCapsA(uDeviceID - system, pmic, cbmic);
 }
 
 MMRESULT WINAPI MidiInOpen(LPHMIDIIN phmi, UINT uDeviceID, DWORD_PTR dwCallback,
                            DWORD_PTR dwInstance, DWORD fdwOpen) {
     const UINT system = SystemInputs().Last();
-    if (uDeviceID < system)
+    if (uDeviceID < system) {
         return System().midiInOpen(phmi, uDeviceID, dwCallback, dwInstance, fdwOpen);
+    }
     return OpenLayerInput(phmi, uDeviceID - system, dwCallback, dwInstance, fdwOpen);
 }
 
 // The route goes once the layer has closed the input: no callback can come after that.
 MMRESULT WINAPI MidiInClose(HMIDIIN hmi) {
-    if (!IsLayerHandle(hmi))
+    if (!IsLayerHandle(hmi)) {
         return CallSystem(MMSYSERR_INVALHANDLE, &SystemWinmm::midiInClose, hmi);
+    }
     const MMRESULT result = ::midiInClose(Untagged(hmi));
     if (result == MMSYSERR_NOERROR) {
         std::lock_guard lock(Routes().mutex);

@@ -38,8 +38,9 @@ MMRESULT WINAPI MidiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallbac
     }
     const MMRESULT result =
         ::midiOutOpen(phmo, uDeviceID - SystemOutputs().Last(), dwCallback, dwInstance, fdwOpen);
-    if (result == MMSYSERR_NOERROR)
+    if (result == MMSYSERR_NOERROR) {
         *phmo = Tagged(*phmo);
+    }
     return result;
 }
 
