@@ -71,8 +71,8 @@ bool ReadImageFolder(const std::string& folder, ImageSet& set, std::string& erro
     read.origin = ImageOrigin::kFolder;
     read.folder = folder;
     for (std::size_t i = 0; i < kImageSpecs.size(); ++i) {
-        const ImageSpec& spec = kImageSpecs[i];
-        const std::string path = folder + "/" + std::to_string(spec.id) + ".bin";
+        const ImageSpec& image = kImageSpecs[i];
+        const std::string path = folder + "/" + std::to_string(image.id) + ".bin";
         std::ifstream file(path, std::ios::binary);
         if (!file) {
             error = "the firmware image " + path + " is missing or cannot be read";
@@ -84,9 +84,9 @@ bool ReadImageFolder(const std::string& folder, ImageSet& set, std::string& erro
             error = "the firmware image " + path + " cannot be read";
             return false;
         }
-        if (bytes->size() != spec.size) {
+        if (bytes->size() != image.size) {
             error = "the firmware image " + path + " has " + std::to_string(bytes->size()) +
-                    " bytes; it must have " + std::to_string(spec.size);
+                    " bytes; it must have " + std::to_string(image.size);
             return false;
         }
         read.images[i] = *bytes;
