@@ -51,7 +51,11 @@ ChildProcess::ChildProcess(std::unique_ptr<Handle> handle) : handle_(std::move(h
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv) {
     std::string line;
     for (const std::string& arg : argv) {
-        line += (line.empty() ? "" : " ") + Quoted(arg);
+        // Appended: GCC 12 at -O3 reports a false -Wrestrict overlap in "literal" + std::string.
+        if (!line.empty()) {
+            line += ' ';
+        }
+        line += Quoted(arg);
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr;
