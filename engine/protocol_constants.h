@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/midi_bytes.h"
+
 namespace kt73b {
 
-inline constexpr std::uint8_t kSysExStart = 0xF0;
-inline constexpr std::uint8_t kSysExEnd = 0xF7;
 inline constexpr std::uint8_t kUniversalNonRealTime = 0x7E;
 inline constexpr std::uint8_t kGeneralInformation = 0x06;
 inline constexpr std::uint8_t kIdentityRequest = 0x01;

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/midi_bytes.h"
+
 namespace kt73b::winmm {
 namespace {
 
 using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
-constexpr std::uint8_t kSysExStart = 0xF0;
 // Message events kept for reuse: a few cover the messages in flight at once.
 constexpr std::size_t kSpareEvents = 8;
 

@@ -2,16 +2,9 @@
 
 #include <utility>
 
+#include "platform/midi_bytes.h"
+
 namespace kt73b::winmm {
-namespace {
-
-constexpr std::uint8_t kSysExStart = 0xF0;
-constexpr std::uint8_t kSysExEnd = 0xF7;
-// Clock, active sensing and the like may come anywhere, even inside a SysEx message.
-constexpr std::uint8_t kFirstRealTime = 0xF8;
-constexpr std::uint8_t kStatusBit = 0x80;
-
-}  // namespace
 
 SysExReassembler::SysExReassembler(CutMessages cut, Sink sink, std::size_t maxBytes)
     : cut_(cut), sink_(std::move(sink)), maxBytes_(maxBytes) {}
