@@ -1,12 +1,12 @@
 #include "app/cli/cli_options.h"
 
 #include <array>
-#include <set>
 
 #include "app/cli/exit_status.h"
 #include "app/instance_numbering.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/named_fault_scripts.h"
+#include "platform/os/option_walk.h"
 
 namespace kt73b::cli {
 
@@ -29,22 +29,21 @@ enum class OptionId {
 struct Option {
     std::string_view name;
     OptionId id;
-    bool takesValue;
-    bool takesNumber = false;  // an optional value: taken only when the next word is digits
+    OptionValue value;
 };
 
 constexpr std::array kOptions = {
-    Option{"--help", OptionId::kHelp, false},
-    Option{"--list", OptionId::kList, false},
-    Option{"--emulate", OptionId::kEmulate, false, true},
-    Option{"--in", OptionId::kIn, true},
-    Option{"--out", OptionId::kOut, true},
-    Option{"--fault", OptionId::kFault, true},
-    Option{"--version", OptionId::kVersion, false},
-    Option{"--firmware", OptionId::kFirmware, true},
-    Option{"--all", OptionId::kAll, false},
-    Option{"--json", OptionId::kJson, false},
-    Option{"--instance", OptionId::kInstance, true},
+    Option{"--help", OptionId::kHelp, OptionValue::kNone},
+    Option{"--list", OptionId::kList, OptionValue::kNone},
+    Option{"--emulate", OptionId::kEmulate, OptionValue::kOptionalNumber},
+    Option{"--in", OptionId::kIn, OptionValue::kRequired},
+    Option{"--out", OptionId::kOut, OptionValue::kRequired},
+    Option{"--fault", OptionId::kFault, OptionValue::kRequired},
+    Option{"--version", OptionId::kVersion, OptionValue::kNone},
+    Option{"--firmware", OptionId::kFirmware, OptionValue::kRequired},
+    Option{"--all", OptionId::kAll, OptionValue::kNone},
+    Option{"--json", OptionId::kJson, OptionValue::kNone},
+    Option{"--instance", OptionId::kInstance, OptionValue::kRequired},
 };
 
 bool IsNumber(std::string_view word) {
@@ -59,15 +58,6 @@ bool ReadInstanceNumber(std::string_view word, int& number) {
     }
     number = std::stoi(std::string(word));
     return number >= 1 && number <= kMaxInstances;
-}
-
-const Option* FindOption(std::string_view name) {
-    for (const Option& option : kOptions) {
-        if (option.name == name) {
-            return &option;
-        }
-    }
-    return nullptr;
 }
 
 // A fault script's name, or rules in the emulator's syntax, after an optional "N:" naming the
@@ -165,46 +155,41 @@ std::string FaultScriptNames() {
     return text.append("\n");
 }
 
+// What is wrong with the command line, worded for the user.
+std::string Describe(const OptionWalkEnd& end) {
+    const std::string word(end.word);
+    switch (end.mistake) {
+        case OptionMistake::kUnknown:
+            return word.starts_with("-")
+                       ? "unknown option '" + word + "'"
+                       : "unexpected argument '" + word + "': options start with --";
+        case OptionMistake::kMissingValue:
+            return word + " needs a value";
+        case OptionMistake::kUnexpectedValue:
+            return word + " takes no value";
+        case OptionMistake::kRepeated:
+            return word + " is given more than once";
+        case OptionMistake::kNone:
+        case OptionMistake::kRejected:
+            break;
+    }
+    return "";
+}
+
 }  // namespace
 
 bool ParseCliOptions(std::span<const std::string_view> args, CliOptions& options,
                      std::string& error) {
-    std::set<OptionId> seen;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view word = args[i];
-        std::string_view value;
-        bool inlineValue = false;
-        if (const auto equals = word.find('='); word.starts_with("--") && equals != word.npos) {
-            value = word.substr(equals + 1);
-            word = word.substr(0, equals);
-            inlineValue = true;
+    const OptionWalkEnd end =
+        WalkOptions(args, std::span<const Option>(kOptions), OptionRepeats::kRefused,
+                    [&](const Option& option, std::string_view value) {
+                        return Apply(option, value, options, error);
+                    });
+    if (end.mistake != OptionMistake::kNone) {
+        if (end.mistake != OptionMistake::kRejected) {
+            error = Describe(end);
         }
-        const Option* option = FindOption(word);
-        if (option == nullptr) {
-            error = word.starts_with("-")
-                        ? "unknown option '" + std::string(word) + "'"
-                        : "unexpected argument '" + std::string(word) + "': options start with --";
-            return false;
-        }
-        if (!seen.insert(option->id).second) {
-            error = std::string(word) + " is given more than once";
-            return false;
-        }
-        if (option->takesNumber && !inlineValue && i + 1 < args.size() && IsNumber(args[i + 1])) {
-            value = args[++i];
-        } else if (option->takesValue && !inlineValue) {
-            if (i + 1 >= args.size()) {
-                error = std::string(word) + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        } else if (!option->takesValue && !option->takesNumber && inlineValue) {
-            error = std::string(word) + " takes no value";
-            return false;
-        }
-        if (!Apply(*option, value, options, error)) {
-            return false;
-        }
+        return false;
     }
     if (!options.faultRules.empty() && !options.emulate) {
         error = "--fault is for the emulated device: add --emulate";

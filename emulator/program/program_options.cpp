@@ -11,6 +11,7 @@
 #include "emulator/fault_script_parser.h"
 #include "emulator/named_fault_scripts.h"
 #include "emulator/number_text.h"
+#include "platform/os/option_walk.h"
 
 namespace kt73b::emu {
 
@@ -24,6 +25,7 @@ struct Option {
     std::string_view argument;  // empty for a flag
     std::string_view help;
     Handler handle;
+    OptionValue value = argument.empty() ? OptionValue::kNone : OptionValue::kRequired;
 };
 
 // "'VALUE' WHY", appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict overlap in a
@@ -152,15 +154,6 @@ const std::vector<Option>& Options() {
     return options;
 }
 
-const Option* FindOption(std::string_view name) {
-    for (const Option& option : Options()) {
-        if (option.name == name) {
-            return &option;
-        }
-    }
-    return nullptr;
-}
-
 // "  --name NAME   text..." with the text wrapped under itself at kHelpWidth columns.
 std::string WrapHelp(std::string head, std::string_view help) {
     constexpr std::size_t kHelpColumn = 24;
@@ -189,35 +182,32 @@ std::string WrapHelp(std::string head, std::string_view help) {
 
 bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
                          std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        std::string_view word = argv[i];
-        std::string_view value;
-        bool hasValue = false;
-        if (const auto equals = word.find('='); word.starts_with("--") && equals != word.npos) {
-            value = word.substr(equals + 1);
-            word = word.substr(0, equals);
-            hasValue = true;
-        }
-        const Option* option = FindOption(word);
-        if (option == nullptr) {
-            error = "unknown option '" + std::string(word) + "' (--help lists them)";
+    const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+    const OptionWalkEnd end =
+        WalkOptions(std::span(args), std::span(Options()), OptionRepeats::kAllowed,
+                    [&](const Option& option, std::string_view value) {
+                        if (std::string problem = option.handle(options, value); !problem.empty()) {
+                            error = std::string(option.name) + ": " + problem;
+                            return false;
+                        }
+                        return true;
+                    });
+    const std::string word(end.word);
+    switch (end.mistake) {
+        case OptionMistake::kUnknown:
+            error = "unknown option '" + word + "' (--help lists them)";
             return false;
-        }
-        if (!option->argument.empty() && !hasValue) {
-            if (i + 1 >= argc) {
-                error = std::string(word) + " needs a value: " + std::string(option->argument);
-                return false;
-            }
-            value = argv[++i];
-        } else if (option->argument.empty() && hasValue) {
-            error = std::string(word) + " takes no value";
+        case OptionMistake::kMissingValue:
+            error = word + " needs a value: " + std::string(Options()[end.option].argument);
             return false;
-        }
-        const std::string problem = option->handle(options, value);
-        if (!problem.empty()) {
-            error = std::string(word) + ": " + problem;
+        case OptionMistake::kUnexpectedValue:
+            error = word + " takes no value";
             return false;
-        }
+        case OptionMistake::kRepeated:
+        case OptionMistake::kRejected:
+            return false;
+        case OptionMistake::kNone:
+            break;
     }
     if (!options.expectDir.empty() && !options.once) {
         error = "--expect is used with --once";
