@@ -153,7 +153,7 @@ TEST_F(AllDevices, CtrlCEndsEveryCopyAtItsWaitAndTheSummarySaysWhereEachWasLeft)
                Has(Out(), "KT-73B 2: [0/6] Erasing");
     })) << Out();
     EXPECT_EQ(CopiesRunning().size(), 3u);
-    program->Signal(SIGINT);
+    program->Interrupt();
     EXPECT_EQ(program->WaitForExit(60s), static_cast<int>(ExitStatus::kInterrupted)) << Out();
     EXPECT_TRUE(CopiesRunning().empty());
     for (const int device : {1, 2, 3}) {

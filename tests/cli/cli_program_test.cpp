@@ -141,7 +141,7 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwnAndCopiesNumber
                                             dir_.Path() + "/second.txt");
     EXPECT_EQ(second->WaitForExit(kProgramLimit), 0);
     EXPECT_TRUE(Has(ReadFile(dir_.Path() + "/second.txt"), "This is copy 2 of the updater"));
-    program->Signal(SIGINT);
+    program->Interrupt();
     EXPECT_EQ(program->WaitForExit(kProgramLimit), 130) << ReadFile(OutputFile());
     EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
 }

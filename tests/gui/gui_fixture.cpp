@@ -69,8 +69,8 @@ class GuiEnvironment final : public ::testing::Environment {
             return false;
         }
         // -displayfd 1: the server picks a free display and writes its number on standard output.
-        xvfb_ = ChildProcess::Spawn(
-            {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
+        xvfb_ = ChildProcess::Start(
+            {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         const std::string number = xvfb_ != nullptr ? xvfb_->ReadLine(kServerStartWait) : "";
         if (number.empty()) {
             g_unavailable = "Xvfb did not start";
