@@ -38,11 +38,11 @@ void DialogTest::TearDown() {
     fs::current_path(previousDirectory_);
 }
 
-void DialogTest::StartDevice(const std::string& faults) {
+void DialogTest::StartDevice(const std::string& faults, const std::string& name) {
     emu::EmulatorSettings settings = emu::InstantSettings();
     std::string error;
     ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
-    device_ = std::make_unique<emu::LoopbackEmulator>(settings);
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
 }
 
 void DialogTest::OpenDialog(int instanceNumber, UpdateTimings timings) {
