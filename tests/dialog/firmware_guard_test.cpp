@@ -122,11 +122,9 @@ TEST_F(FirmwareGuard, ImagesFromAFolderAreRealAndAreTheBytesTheDeviceGets) {
     EXPECT_FALSE(std::ranges::equal(LookupImage(kImageLow), builtIn_.images[1]));
 }
 
-TEST_F(FirmwareGuard, AFolderWithAMissingOrShortImageIsRefusedByName) {
+TEST_F(FirmwareGuard, AFolderWithAShortImageIsRefusedByName) {
     std::string error;
     ImageSet set;
-    EXPECT_FALSE(ReadImageFolder("/no/such/folder", set, error));
-    EXPECT_NE(error.find("/no/such/folder/129.bin is missing"), std::string::npos) << error;
     const std::string folder = WriteImageFolder(2);
     EXPECT_FALSE(ReadImageFolder(folder, set, error));
     EXPECT_NE(error.find("137.bin has 2912255 bytes; it must have 2912256"), std::string::npos)
