@@ -104,7 +104,7 @@ BENCHMARK(BM_LoopbackRoundTrip)->UseRealTime()->Unit(benchmark::kMicrosecond);
 // Starts `peer_path` (the "VELK KT Series" test peer) and waits until it says it is ready.
 std::unique_ptr<testing::ChildProcess> StartJackPeer(const std::string& peer_path,
                                                      std::string* why_not) {
-    auto peer = testing::ChildProcess::Spawn({peer_path}, false);
+    auto peer = testing::ChildProcess::Start({peer_path});
     if (peer == nullptr) {
         *why_not = "the test peer could not be started";
         return nullptr;

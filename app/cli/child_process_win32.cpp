@@ -44,11 +44,20 @@ HANDLE KillOnCloseJob() {
     return job;
 }
 
+// Opened for the child to inherit; `write` for its output, else its (empty) input.
+HANDLE InheritableFile(const std::string& name, bool write) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileA(name.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       write && name != "NUL" ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv) {
+std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
+                                                  const std::string& outputFile) {
     std::string line;
     for (const std::string& arg : argv) {
         // Appended: GCC 12 at -O3 reports a false -Wrestrict overlap in "literal" + std::string.
@@ -60,27 +69,37 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr;
     HANDLE write = nullptr;
-    if (!CreatePipe(&read, &write, &inherit, 0)) {
-        return nullptr;
+    HANDLE input = nullptr;
+    if (outputFile.empty()) {
+        if (!CreatePipe(&read, &write, &inherit, 0)) {
+            return nullptr;
+        }
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    } else {
+        write = InheritableFile(outputFile, true);
+        input = InheritableFile("NUL", false);
     }
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    HANDLE null =
-        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE null = outputFile.empty() ? InheritableFile("NUL", true) : nullptr;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = input != nullptr ? input : GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = write;
-    startup.hStdError = null;
+    startup.hStdError = null != nullptr ? null : write;
     auto handle = std::make_unique<Handle>();
     // A group of its own, so that a Ctrl-Break reaches this copy alone.
     const BOOL started =
         CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
                        nullptr, nullptr, &startup, &handle->process);
-    CloseHandle(write);
-    CloseHandle(null);
+    for (HANDLE h : {write, null, input}) {
+        if (h != nullptr) {
+            CloseHandle(h);
+        }
+    }
     if (!started) {
-        CloseHandle(read);
+        if (read != nullptr) {
+            CloseHandle(read);
+        }
         return nullptr;
     }
     handle->output = read;
@@ -104,7 +123,7 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-bool ChildProcess::TakeLines(std::vector<std::string>& lines) {
+bool ChildProcess::ReadAvailable() {
     if (handle_->output == nullptr) {
         return false;
     }
@@ -116,17 +135,7 @@ bool ChildProcess::TakeLines(std::vector<std::string>& lines) {
         open = ReadFile(handle_->output, buffer.data(), available, &got, nullptr) != 0;
         pending_.append(buffer, 0, got);
     }
-    std::size_t start = 0;
-    for (std::size_t end; (end = pending_.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        lines.push_back(pending_.substr(start, end - start));
-    }
-    pending_.erase(0, start);
     if (!open) {
-        if (!pending_.empty()) {
-            lines.push_back(std::move(pending_));
-            pending_.clear();
-        }
         CloseHandle(handle_->output);
         handle_->output = nullptr;
     }
@@ -139,15 +148,28 @@ void ChildProcess::Interrupt() {
     }
 }
 
-int ChildProcess::Wait() {
+void ChildProcess::Stop() {
     if (!handle_->ended) {
-        WaitForSingleObject(handle_->process.hProcess, INFINITE);
+        TerminateProcess(handle_->process.hProcess, 1);
+    }
+    Wait();
+}
+
+int ChildProcess::Wait() {
+    WaitForExit(std::chrono::milliseconds(INFINITE));
+    return handle_->status;
+}
+
+std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
+    if (!handle_->ended &&
+        WaitForSingleObject(handle_->process.hProcess, static_cast<DWORD>(limit.count())) ==
+            WAIT_OBJECT_0) {
         DWORD status = 0;
         GetExitCodeProcess(handle_->process.hProcess, &status);
         handle_->status = static_cast<int>(status);
         handle_->ended = true;
     }
-    return handle_->status;
+    return handle_->ended ? std::optional<int>(handle_->status) : std::nullopt;
 }
 
 // Pipes cannot be waited on together: sleep the interval, as the copies report every few
@@ -161,6 +183,12 @@ std::string OwnProgramPath(const char* argv0) {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     return length > 0 && length < sizeof path ? std::string(path, length) : argv0;
+}
+
+std::string FindOnPath(const std::string& program) {
+    char path[MAX_PATH];
+    const DWORD length = SearchPathA(nullptr, program.c_str(), ".exe", sizeof path, path, nullptr);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
 }
 
 }  // namespace kt73b::cli

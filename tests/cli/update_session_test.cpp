@@ -5,47 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "app/model_byte.h"
 #include "app/updater_dialog.h"
-#include "emulator/emulator.h"
-#include "emulator/fault_script_parser.h"
-#include "emulator/loopback/loopback_emulator.h"
 #include "emulator/named_fault_scripts.h"
 #include "platform/ui/terminal/terminal_backend.h"
 #include "platform/winmm/device_catalog.h"
 #include "platform/winmm/loopback/loopback_provider.h"
-#include "tests/dialog/fast_timings.h"
-#include "tests/support/temp_dir.h"
+#include "tests/dialog/dialog_fixture.h"
 
 namespace kt73b::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-class SessionTest : public ::testing::Test {
+class SessionTest : public kt73b::testing::DialogTest {
   protected:
     void SetUp() override {
-        ASSERT_FALSE(scratch_.Path().empty());
-        previousDirectory_ = fs::current_path();
-        fs::current_path(scratch_.Path());  // where the dialog looks for its log
-        SetModelByte(0x57);
-        SetHostIdentityFamily(0);
+        DialogTest::SetUp();
         winmm::SetProvidersForTesting({&winmm::LoopbackProvider::Instance()});
     }
     void TearDown() override {
-        device_.reset();
+        DialogTest::TearDown();
         winmm::SetProvidersForTesting(winmm::DefaultProviders());
-        fs::current_path(previousDirectory_);
-    }
-
-    void StartDevice(std::string_view faults = "", const std::string& name = "VELK KT Series") {
-        emu::EmulatorSettings settings = emu::InstantSettings();
-        std::string error;
-        ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
-        device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
     }
 
     // Runs the dialog with the session until the session ends it; returns the exit status.
@@ -61,24 +39,12 @@ class SessionTest : public ::testing::Test {
             dialog.SetRunObserver(&session);
             dialog.DoModal();
         }
-        ui::SetBackend(nullptr);
+        ui::SetBackend(&backend_);
         return session.Outcome();
     }
 
-    std::uint32_t Requests(emu::RequestKind kind) {
-        std::uint32_t count = 0;
-        device_->WithEmulator(
-            [&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
-        return count;
-    }
-
-    std::unique_ptr<emu::LoopbackEmulator> device_;
     std::string out_;
     std::string err_;
-
-  private:
-    kt73b::testing::TempDir scratch_;
-    fs::path previousDirectory_;
 };
 
 // What the session adds to a failure the dialog reports: the box's text and the next step on
@@ -87,7 +53,7 @@ class SessionTest : public ::testing::Test {
 TEST_F(SessionTest, AFailureEndsWithTheExitStatusOfItsRow) {
     const emu::NamedFaultScript* script = emu::FindNamedFaultScript("finish-timeout");
     ASSERT_NE(script, nullptr);
-    StartDevice(script->rules);
+    StartDevice(std::string(script->rules));
     EXPECT_EQ(Run({.emulatedDevice = true}), ExitStatus::kTransferError) << out_ << err_;
     EXPECT_EQ(err_, "kt73b-update: Error: Transfer error occurred.\nkt73b-update: " +
                         std::string(InfoFor(ExitStatus::kTransferError).nextStep) + "\n");
@@ -100,7 +66,7 @@ TEST_F(SessionTest, WithoutAPortOfTheDevicesNameOrAnyDeviceNothingStarts) {
     EXPECT_EQ(err_,
               "kt73b-update: no MIDI output has a name the KT-73B's ports have. The MIDI outputs "
               "are:\n  0  Some Synth\nChoose one with --out, by its position or its exact name.\n");
-    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 0u);
+    EXPECT_EQ(RequestCount(emu::RequestKind::kIdentity), 0u);
 
     err_.clear();
     winmm::SetProvidersForTesting({});
@@ -112,7 +78,7 @@ TEST_F(SessionTest, WithoutAPortOfTheDevicesNameOrAnyDeviceNothingStarts) {
 TEST_F(SessionTest, NamedPortsAreUsed) {
     StartDevice("update-mode=status:11", "Some Synth");
     EXPECT_EQ(Run({.in = "0", .out = "Some Synth"}), ExitStatus::kNotInUpdateMode) << err_;
-    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 1u);
+    EXPECT_EQ(RequestCount(emu::RequestKind::kIdentity), 1u);
 }
 
 TEST_F(SessionTest, ListShowsBothListsAndTheDefaultsAndStartsNothing) {
@@ -123,7 +89,7 @@ TEST_F(SessionTest, ListShowsBothListsAndTheDefaultsAndStartsNothing) {
               "MIDI IN\n  0  Some Synth\n  1  VELK KT Series  (default)\n"
               "MIDI OUT\n  0  Some Synth\n  1  VELK KT Series  (default)\n");
     EXPECT_EQ(err_, "");
-    EXPECT_EQ(Requests(emu::RequestKind::kIdentity), 0u);
+    EXPECT_EQ(RequestCount(emu::RequestKind::kIdentity), 0u);
 }
 
 }  // namespace

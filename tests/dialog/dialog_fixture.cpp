@@ -8,6 +8,7 @@
 #include "emulator/fault_script_parser.h"
 #include "emulator/image_check.h"
 #include "engine/image_set.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 
@@ -37,11 +38,11 @@ void DialogTest::TearDown() {
     fs::current_path(previousDirectory_);
 }
 
-void DialogTest::StartDevice(const std::string& faults) {
+void DialogTest::StartDevice(const std::string& faults, const std::string& name) {
     emu::EmulatorSettings settings = emu::InstantSettings();
     std::string error;
     ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
-    device_ = std::make_unique<emu::LoopbackEmulator>(settings);
+    device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
 }
 
 void DialogTest::OpenDialog(int instanceNumber, UpdateTimings timings) {
@@ -135,13 +136,7 @@ std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
 }
 
 bool DialogTest::WaitForRequests(emu::RequestKind kind, std::uint32_t count) {
-    for (auto end = std::chrono::steady_clock::now() + kShortWait;
-         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-        if (RequestCount(kind) >= count) {
-            return true;
-        }
-    }
-    return false;
+    return WaitUntil([&] { return RequestCount(kind) >= count; }, kShortWait);
 }
 
 std::string DialogTest::FlashVersusImages() {
@@ -154,14 +149,13 @@ std::string DialogTest::FlashVersusImages() {
 
 std::vector<emu::HostAnswer> DialogTest::WaitForHostAnswers(std::size_t count) {
     std::vector<emu::HostAnswer> answers;
-    for (auto end = std::chrono::steady_clock::now() + kShortWait;
-         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
-        device_->WithEmulator(
-            [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
-        if (answers.size() >= count) {
-            break;
-        }
-    }
+    WaitUntil(
+        [&] {
+            device_->WithEmulator(
+                [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
+            return answers.size() >= count;
+        },
+        kShortWait);
     return answers;
 }
 

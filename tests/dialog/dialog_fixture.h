@@ -32,7 +32,8 @@ class DialogTest : public ::testing::Test {
     void TearDown() override;
 
     // The emulated device, with no link or device time, and the given fault script.
-    void StartDevice(const std::string& faults = "");
+    void StartDevice(const std::string& faults = "",
+                     const std::string& name = emu::kLoopbackDeviceName);
     void OpenDialog(int instanceNumber = 1, UpdateTimings timings = FastTimings());
     void OpenDialog(std::unique_ptr<CTn8UpdatorDlg> dialog);
     void CloseDialog();

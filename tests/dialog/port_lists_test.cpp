@@ -59,13 +59,6 @@ TEST_F(PortLists, TheFirstCopySelectsTheLastMatchingEntryAndOffersTheAboutBox) {
     EXPECT_EQ(Control(IDC_PROGRESS).rangeHigh, 100);
 }
 
-// Which names each copy matches is the port selection's; the dialog asks for its own number's.
-TEST_F(PortLists, CopyThreeSelectsOnlyNamesEndingInThree) {
-    Register({"VELK KT Series (3)", "VELK KT Series", "VELK KT Series (13)"});
-    OpenDialog(3);
-    EXPECT_EQ(Control(IDC_MIDI_OUT_LIST).selection, 0);
-}
-
 TEST_F(PortLists, RescanReplacesAChoiceMadeByHand) {
     Register({"Another Device", "VELK KT Series"});
     OpenDialog();

@@ -21,7 +21,7 @@ constexpr auto kToolWait = 30s;
 }  // namespace
 
 std::optional<int> RunTool(const std::vector<std::string>& argv) {
-    auto tool = ChildProcess::Spawn(argv, /*quiet=*/true);
+    auto tool = ChildProcess::Start(argv, "/dev/null");
     return tool != nullptr ? tool->WaitForExit(kToolWait) : std::nullopt;
 }
 

@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Empty when the GUI is up (started once, before the first test); otherwise why not.
 std::string g_unavailable = "the GUI environment did not run";
 constexpr auto kServerStartWait = std::chrono::seconds(20);
 
@@ -69,8 +70,8 @@ class GuiEnvironment final : public ::testing::Environment {
             return false;
         }
         // -displayfd 1: the server picks a free display and writes its number on standard output.
-        xvfb_ = ChildProcess::Spawn(
-            {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
+        xvfb_ = ChildProcess::Start(
+            {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         const std::string number = xvfb_ != nullptr ? xvfb_->ReadLine(kServerStartWait) : "";
         if (number.empty()) {
             g_unavailable = "Xvfb did not start";
@@ -102,13 +103,9 @@ UpdateTimings GuiTimings() {
 
 }  // namespace
 
-const std::string& GuiUnavailableReason() {
-    return g_unavailable;
-}
-
 void GuiTest::SetUp() {
-    if (!GuiUnavailableReason().empty()) {
-        GTEST_SKIP() << "no X display: " << GuiUnavailableReason();
+    if (!g_unavailable.empty()) {
+        GTEST_SKIP() << "no X display: " << g_unavailable;
     }
     ASSERT_FALSE(scratch_.Path().empty());
     previousDirectory_ = fs::current_path();
@@ -121,7 +118,7 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
-    if (!GuiUnavailableReason().empty()) {
+    if (!g_unavailable.empty()) {
         return;
     }
     ui::SetBackend(nullptr);

@@ -16,9 +16,6 @@
 
 namespace kt73b::testing {
 
-// Empty when the GUI is up (gui_fixture.cpp starts it once); otherwise why not.
-const std::string& GuiUnavailableReason();
-
 class GuiTest : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -15,9 +15,8 @@ class ProgramWindowTest : public GuiTest {
   protected:
     // The X window whose title matches `titlePattern`, waiting until it is mapped; "" if none.
     static std::string FindWindow(const std::string& titlePattern) {
-        auto search = ChildProcess::Spawn(
-            {"xdotool", "search", "--sync", "--onlyvisible", "--name", titlePattern},
-            /*quiet=*/false);
+        auto search = ChildProcess::Start(
+            {"xdotool", "search", "--sync", "--onlyvisible", "--name", titlePattern});
         return search != nullptr ? search->ReadLine(kStartWait) : "";
     }
     // Presses `keys` with the pointer in `window`: without a window manager, focus follows it.
