@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "app/run_outcome.h"
 #include "fault_draw.h"
@@ -50,7 +52,10 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
         Note([step](Seen& seen) { seen = {step, 0, 0, seen.events}; });
     }
     void ProgressMoved(std::uint32_t position, std::uint32_t high) override {
-        Note([=](Seen& seen) { std::tie(seen.position, seen.high) = std::pair(position, high); });
+        Note([=](Seen& seen) {
+            seen.position = position;
+            seen.high = high;
+        });
     }
     void StatusTextSet(std::string_view) override {
         Note([](Seen&) {});
