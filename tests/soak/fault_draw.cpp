@@ -130,22 +130,12 @@ class Drawer {
         return timeout + milliseconds(random_.Between(1, timeout.count() * 3 / 4));
     }
 
-    std::string StatusText(const KindInfo& kind) {
-        if (random_.Percent(60)) {
-            return std::to_string(std::array{3, 8, 11, 1}[random_.Between(0, 3)]);
-        }
-        // A device that acknowledges work it did not do is not the host's fault: no status 0
-        // where the status says whether the flash was written.
-        return std::to_string(random_.Between(kind.retried ? 1 : 0, 127));
-    }
-
     std::string EffectText(std::string_view effect, const KindInfo& kind) {
         // Most requests are chunks, so rules on requests of any kind aim at the write wait too;
         // the update-mode wait has no time-out.
         const bool bounded =
             kind.name == "identity" || kind.name == "erase" || kind.name == "finish";
         const milliseconds timeout = bounded ? timings_.identityTimeout : timings_.writeTimeout;
-        const std::string name(effect);
         if (effect.starts_with("delay")) {
             return "delay:" + Millis(effect == "delay-long"
                                          ? WellAfter(timeout)
@@ -156,14 +146,19 @@ class Drawer {
                                                                         : WellAfter(timeout));
         }
         if (effect == "status") {
-            return "status:" + StatusText(kind);
+            // A device that acknowledges work it did not do is not the host's fault: no status 0
+            // where the status says whether the flash was written.
+            return "status:" +
+                   std::to_string(random_.Percent(60)
+                                      ? std::array{3u, 8u, 11u, 1u}[random_.Between(0, 3)]
+                                      : random_.Between(kind.retried ? 1 : 0, 127));
         }
         if (effect == "model") {
             return "model:" + std::to_string(random_.Percent(60) ? random_.Between(0x58, 0x59)
                                                                  : random_.Between(0, 127));
         }
         const bool sized = effect == "split" || effect == "truncate";
-        return sized ? name + ":" + std::to_string(random_.Between(1, 7)) : name;
+        return std::string(effect) + (sized ? ":" + std::to_string(random_.Between(1, 7)) : "");
     }
 
     SoakRandom random_;

@@ -41,13 +41,11 @@ std::string LogText(int entry) {
     return kLogMessages[static_cast<std::size_t>(entry)];
 }
 
-// Log lines a write step leaves for each failing answer, on the way to any end.
-bool IsAnswerLine(const std::string& line) {
-    return line == LogText(kLogCrcError) || line == LogText(kLogFlashWriteError);
-}
-
+// Only the lines a write step leaves for each failing answer, on the way to any end.
 bool OnlyAnswerLines(const std::vector<std::string>& lines) {
-    return std::all_of(lines.begin(), lines.end(), IsAnswerLine);
+    return std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line == LogText(kLogCrcError) || line == LogText(kLogFlashWriteError);
+    });
 }
 
 std::string Join(const std::vector<std::string>& texts) {
