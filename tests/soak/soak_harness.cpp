@@ -135,10 +135,7 @@ std::string SoakHarness::RunUpdate(const RunPlan& plan) {
         return "not started";
     }
     std::string end = AwaitEnd(boxesBefore, plan);
-    std::vector<std::string> boxes;
-    for (const auto& box : backend_.MessageBoxes()) {
-        boxes.push_back(box.text);
-    }
+    std::vector<std::string> boxes = BoxTexts();
     boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore));
     const std::vector<std::string> lines = LogTexts();
     const bool executeBack = Control(ui::kIdOk).enabled;

@@ -42,30 +42,23 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
     void CloseAndJudge();
     void Expect(bool kept, const std::string& broken);
 
-    // The run's events, on the dialog's thread; the test's thread reads them under eventsMutex_.
-    void Note(const std::function<void(Seen&)>& change) {
+    // The run's events, on the dialog's thread, which alone writes seen_; the test's thread
+    // reads it under eventsMutex_.
+    void Note(int step, std::uint32_t position, std::uint32_t high) {
         std::lock_guard lock(eventsMutex_);
-        change(seen_);
-        ++seen_.events;
+        seen_ = {step, position, high, seen_.events + 1};
     }
-    void StepStarted(int step) override {
-        Note([step](Seen& seen) { seen = {step, 0, 0, seen.events}; });
-    }
+    void StepStarted(int step) override { Note(step, 0, 0); }
     void ProgressMoved(std::uint32_t position, std::uint32_t high) override {
-        Note([=](Seen& seen) {
-            seen.position = position;
-            seen.high = high;
-        });
+        Note(seen_.step, position, high);
     }
-    void StatusTextSet(std::string_view) override {
-        Note([](Seen&) {});
-    }
+    void StatusTextSet(std::string_view) override { Note(seen_.step, seen_.position, seen_.high); }
     void Failed(FailureKind kind) override {
-        Note([](Seen&) {});
+        StatusTextSet({});
         outcome_.Failed(kind);
     }
     void Completed() override {
-        Note([](Seen&) {});
+        StatusTextSet({});
         outcome_.Completed();
     }
     Seen Events() {
