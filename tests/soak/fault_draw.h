@@ -2,30 +2,53 @@
 // request, at random occurrences, drawn from a seed so that any run can be repeated exactly.
 #pragma once
 
-#include <chrono>
+#include <array>
 #include <cstdint>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "app/update_timings.h"
+
 namespace kt73b::soak {
 
-// The host's waits the draw aims its delays and late answers at.
-struct FaultDrawTimings {
-    std::chrono::milliseconds writeTimeout;
-    std::chrono::milliseconds otherTimeout;  // identity, erase and finish waits
-    std::chrono::milliseconds retryPause;
+// The 64-bit Mersenne Twister, whose output the standard fixes, used without the standard's
+// distributions, which it does not: a seed draws the same faults with every standard library.
+class SoakRandom {
+  public:
+    explicit SoakRandom(std::uint64_t seed) : engine_(seed) {}
+
+    std::uint64_t Next() { return engine_(); }
+    // Uniform in [low, high]; the tiny modulo bias does not matter for fault draws.
+    std::uint64_t Between(std::uint64_t low, std::uint64_t high) {
+        return low + engine_() % (high - low + 1);
+    }
+    bool Percent(unsigned chance) { return Between(1, 100) <= chance; }
+    // An index into `weights`, each drawn in proportion to its weight.
+    template <std::size_t N>
+    std::size_t Weighted(const std::array<unsigned, N>& weights) {
+        std::uint64_t pick = Between(1, std::accumulate(weights.begin(), weights.end(), 0ull));
+        std::size_t index = 0;
+        for (; pick > weights[index]; ++index) {
+            pick -= weights[index];
+        }
+        return index;
+    }
+
+  private:
+    std::mt19937_64 engine_;
 };
 
-struct DrawnFaults {
-    std::string rules;                 // the emulator's rule syntax; empty: a device without faults
-    std::vector<std::string> effects;  // the name of each effect drawn, for the tally
+// One run of a soak: the device's faults and when the user closes the dialog.
+struct RunPlan {
+    static constexpr std::uint32_t kAtTheEnd = ~0u;
+    std::string rules;  // the emulator's rule syntax; empty: a device without faults
+    std::uint32_t closeAfterRequests = kAtTheEnd;  // once the device has received this many
+    bool closeWhileBoxShows = false;               // in the run's first message box
 };
 
-// Never pairs a doubled answer with a lost or refused request close behind it (see below).
-DrawnFaults DrawFaults(std::uint64_t seed, const FaultDrawTimings& timings);
-
-// True when a request answered twice is followed, within a few dozen requests, by one that the
-// device loses or does not carry out: no host can keep the promise then (fault_draw.cpp says why).
-bool PairsADoubledAnswerWithALoss(const std::string& rules);
+// Delays and late answers aim at the waits of `timings`.
+RunPlan DrawFaults(std::uint64_t seed, const UpdateTimings& timings);
 
 }  // namespace kt73b::soak

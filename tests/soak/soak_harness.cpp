@@ -1,258 +1,278 @@
 #include "soak_harness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
-#include <thread>
+#include <map>
 
 #include "app/append_log.h"
+#include "app/log_messages.h"
 #include "app/model_byte.h"
 #include "engine/inbound_classification.h"
 #include "engine/protocol_constants.h"
-#include "soak_settings.h"
-#include "soak_tally.h"
+#include "engine/step_table.h"
 
 namespace kt73b::soak {
 
 namespace {
 
-bool IsUpdateModeRequest(const std::vector<std::uint8_t>& bytes) {
-    return bytes.size() > 4 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
-           bytes[4] == kCommandUpdateMode;
+using namespace std::chrono_literals;
+
+std::uint64_t FromEnvironment(const char* name, std::uint64_t fallback) {
+    const char* text = std::getenv(name);  // decimal or 0x...
+    return text != nullptr && *text != '\0' ? std::strtoull(text, nullptr, 0) : fallback;
 }
 
-bool IsFinishRequest(const std::vector<std::uint8_t>& bytes) {
-    return bytes.size() > 4 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
-           bytes[4] == kCommandFinish;
-}
-
-bool IsAnswerWithStatus(const std::vector<std::uint8_t>& bytes, std::uint8_t status) {
-    return bytes.size() > 5 && bytes[0] == kSysExStart && bytes[1] == kManufacturerId &&
-           bytes[4] == kCommandReply && bytes[5] == status;
+bool IsRequest(const emu::LogEntry& entry, std::uint8_t command) {
+    return entry.direction == emu::Direction::kHostToDevice && entry.bytes.size() > 4 &&
+           entry.bytes[1] == kManufacturerId && entry.bytes[4] == command;
 }
 
 // What the receive side would take as an answer, with the host's model byte as it is now.
-bool CountsAsAnswer(const std::vector<std::uint8_t>& bytes) {
-    const InboundKind kind = ClassifyInbound(bytes.data(), bytes.size(), ModelByte()).kind;
-    return kind == InboundKind::kReplyStatus || kind == InboundKind::kReportedModel;
+bool CountsAsAnswer(const emu::LogEntry& entry) {
+    const auto kind = ClassifyInbound(entry.bytes.data(), entry.bytes.size(), ModelByte()).kind;
+    return entry.direction == emu::Direction::kDeviceToHost &&
+           (kind == InboundKind::kReplyStatus || kind == InboundKind::kReportedModel);
+}
+
+std::string LogText(int entry) {
+    return kLogMessages[static_cast<std::size_t>(entry)];
+}
+
+// Only the lines a write step leaves for each failing answer, on the way to any end.
+bool OnlyAnswerLines(const std::vector<std::string>& lines) {
+    return std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line == LogText(kLogCrcError) || line == LogText(kLogFlashWriteError);
+    });
+}
+
+std::string Join(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const auto& text : texts) {
+        joined += (joined.empty() ? "\"" : ", \"") + text + "\"";
+    }
+    return "[" + joined + "]";
+}
+
+// Where a failure can end a run: in the handshake (step 0), an erase, a write, or the finish
+// request once the last region is written.
+bool EndsThere(FailureKind kind, int step, bool stepDone) {
+    using enum FailureKind;
+    if (step < 1 || step > static_cast<int>(kStepCount)) {
+        return step == 0 && (kind == kIdentityTimeOut || kind == kIllegalDevice ||
+                             kind == kNotInUpdateMode || kind == kUpdateModeRefused);
+    }
+    if (kStepTable[static_cast<std::size_t>(step - 1)].type == kStepErase) {
+        return kind == kEraseTimeOut || kind == kEraseRefused;
+    }
+    return step == static_cast<int>(kStepCount) && stepDone
+               ? kind == kFinishTimeOut
+               : kind == kImageUnusable || kind == kWriteTimeOut || kind == kWriteRefused;
 }
 
 }  // namespace
 
 UpdateTimings SoakTimings() {
     UpdateTimings timings = testing::FastTimings();
-    timings.identityTimeout = 600ms;
-    timings.eraseTimeout = 600ms;
-    timings.finishTimeout = 600ms;
+    timings.identityTimeout = timings.eraseTimeout = timings.finishTimeout = 600ms;
     timings.writeTimeout = 200ms;
     return timings;
 }
 
-FaultDrawTimings SoakDrawTimings() {
-    const UpdateTimings timings = SoakTimings();
-    return {timings.writeTimeout, timings.identityTimeout, timings.retryPause};
-}
-
-void SoakHarness::RunShard(const std::string& suite, const std::string& title, int shard,
-                           int shards, std::uint64_t defaultRuns,
+void SoakHarness::RunShard(const char* suite, int shard, int shards, std::uint64_t defaultRuns,
                            const std::function<RunPlan(std::uint64_t)>& draw) {
-    const SoakSettings settings = ReadSoakSettings(defaultRuns);
-    SoakTally tally;
-    for (std::uint64_t run = 0; run < settings.runs; ++run) {
-        if (!InShard(run, shard, shards)) {
-            continue;
-        }
-        const std::uint64_t seed = settings.firstSeed + run;
+    const std::uint64_t runs = FromEnvironment("KT73B_SOAK_RUNS", defaultRuns);
+    const std::uint64_t firstSeed = FromEnvironment("KT73B_SOAK_SEED", 1);
+    std::map<std::string, int> tally;
+    for (auto run = static_cast<std::uint64_t>(shard); run < runs; run += shards) {
+        const std::uint64_t seed = firstSeed + run;
         const RunPlan plan = draw(seed);
-        const auto start = std::chrono::steady_clock::now();
-        const RunRecord record = RunUpdate(plan.rules, plan.close);
+        found_.clear();
+        ++tally[RunUpdate(plan)];
         ASSERT_FALSE(HasFatalFailure()) << "seed " << seed << ": the run could not start";
-        const auto violations = Violations(record);
-        tally.Add(plan.tallied, record, std::chrono::steady_clock::now() - start,
-                  violations.empty());
-        for (const auto& violation : violations) {
-            ADD_FAILURE() << "seed " << seed << ", faults \"" << plan.rules << "\", "
-                          << (plan.closing.empty() ? RunEndName(record.end) : plan.closing) << ": "
-                          << violation << "\n  " << RerunHint(seed, "Shards/" + suite);
+        tally["broke the promise"] += found_.empty() ? 0 : 1;
+        for (const auto& broken : found_) {
+            ADD_FAILURE() << "seed " << seed << ", faults \"" << plan.rules << "\": " << broken
+                          << "\n  run it again alone: KT73B_SOAK_RUNS=1 KT73B_SOAK_SEED=" << seed
+                          << " <this test program> --gtest_filter='*" << suite << "*'";
         }
     }
-    std::printf("%s", tally.Report(title + ", shard " + std::to_string(shard)).c_str());
+    std::printf("%s shard %d, how the runs ended:", suite, shard);
+    for (const auto& [name, count] : tally) {
+        std::printf(" %s %d;", name.c_str(), count);
+    }
+    std::printf("\n");
 }
 
-void SoakHarness::StartRun(const std::string& faultRules, const CloseMoment& close) {
+void SoakHarness::Expect(bool kept, const std::string& broken) {
+    if (!kept) {
+        found_.push_back(broken);
+    }
+}
+
+// The run's promise: it completed with the flash equal to the images, or its one failure is as
+// its row says, or it waits for an update-mode answer that cannot come; nothing after the close.
+std::string SoakHarness::RunUpdate(const RunPlan& plan) {
     // Each run starts as a fresh process would: model byte, family code, an empty log file.
     SetModelByte(0x57);
     SetHostIdentityFamily(0);
     std::filesystem::remove(kLogFileName);
     CreateLogFile();
-    backend_.SetBoxPolicy(close.whileBoxShows ? ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed
-                                              : ui::HeadlessBackend::BoxPolicy::kDismissAtOnce);
-    StartDevice(faultRules);
+    backend_.SetBoxPolicy(plan.closeWhileBoxShows
+                              ? ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed
+                              : ui::HeadlessBackend::BoxPolicy::kDismissAtOnce);
+    const std::size_t boxesBefore = backend_.MessageBoxes().size();
+    StartDevice(plan.rules);
+    seen_ = {};  // no dialog is open to report
     outcome_.Reset();
     auto dialog = std::make_unique<CTn8UpdatorDlg>(1, SoakTimings());
-    dialog->SetRunObserver(&outcome_);
+    dialog->SetRunObserver(this);
     OpenDialog(std::move(dialog));
     Execute();
-}
-
-RunRecord SoakHarness::RunUpdate(const std::string& faultRules, CloseMoment close) {
-    const std::size_t boxesBefore = backend_.MessageBoxes().size();
-    StartRun(faultRules, close);
-    RunRecord record;
     if (HasFatalFailure()) {  // no window or no device: the soak cannot go on
-        return record;
+        return "not started";
     }
-    record.end = AwaitEnd(boxesBefore, close);
-    RecordWindow(record, boxesBefore);
-    RecordDevice(record);
-    CloseAndRecord(record);
-    return record;
+    std::string end = AwaitEnd(boxesBefore, plan);
+    std::vector<std::string> boxes = BoxTexts();
+    boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore));
+    const std::vector<std::string> lines = LogTexts();
+    const bool executeBack = Control(ui::kIdOk).enabled;
+    const bool othersBack = Control(IDC_MIDI_IN_LIST).enabled &&
+                            Control(IDC_MIDI_OUT_LIST).enabled && Control(IDC_RESCAN).enabled;
+    JudgeAgainstTheDevice(lines, end == "completed");
+    if (end == "completed") {
+        Expect(boxes.empty() && OnlyAnswerLines(lines) && !executeBack && othersBack,
+               "completed, but with boxes " + Join(boxes) + ", log lines " + Join(lines) +
+                   " or the controls not as it leaves them");
+    } else if (end == "failed") {
+        end = FailureKindName(*outcome_.Failure());
+        Expect((executeBack && othersBack) == RowFor(*outcome_.Failure()).restoresControls,
+               "the controls are not as \"" + end + "\" leaves them");
+        JudgeFailure(boxes, lines);
+    } else if (end == "waiting for the update mode") {
+        Expect(boxes.empty() && lines.empty(),
+               "waits for the update mode after boxes " + Join(boxes) + ", lines " + Join(lines));
+    }
+    Expect(end != "hung", "neither ended nor waited for an answer that cannot come, in step " +
+                              std::to_string(Events().step));
+    CloseAndJudge();
+    return end;
 }
 
-RunEnd SoakHarness::AwaitEnd(std::size_t boxesBefore, const CloseMoment& close) {
-    const bool closesEarly = close.afterRequests != CloseMoment::kAtTheEnd;
+// The failure names its row: the box and the last log line are the row's, in a step where that
+// failure can happen, after lines of failing answers only.
+void SoakHarness::JudgeFailure(const std::vector<std::string>& boxes,
+                               std::vector<std::string> lines) {
+    const FailureRow& row = RowFor(*outcome_.Failure());
+    const std::string box(FailureText(row));
+    Expect(boxes == std::vector{box}, "failed with boxes " + Join(boxes) + ", not \"" + box + "\"");
+    const bool rowLineLast =
+        row.logEntry == kNoLogEntry || (!lines.empty() && lines.back() == LogText(row.logEntry));
+    if (row.logEntry != kNoLogEntry && rowLineLast) {
+        lines.pop_back();
+    }
+    const Seen seen = Events();
+    Expect(EndsThere(row.kind, seen.step, seen.high != 0 && seen.position == seen.high) &&
+               rowLineLast && OnlyAnswerLines(lines),
+           "\"" + box + "\" in step " + std::to_string(seen.step) +
+               " does not go with the log lines " + Join(lines));
+}
+
+// Each line of a failing answer stands for an answer the device sent with that status; a
+// completed run has the images in the flash and the device's answer to a finish request.
+void SoakHarness::JudgeAgainstTheDevice(const std::vector<std::string>& lines, bool completed) {
+    if (completed) {
+        // A late copy of the last chunk's answer can complete the run before the device has
+        // taken its finish request.
+        WaitForRequests(emu::RequestKind::kFinish, 1);
+        const std::string difference = FlashVersusImages();
+        Expect(difference.empty(), "completed, but " + difference);
+    }
+    std::array<std::ptrdiff_t, 2> answers{};  // with status 8, with status 3
+    bool finishAnswered = false;
+    device_->WithEmulator([&](emu::Emulator& emulator) {
+        for (const emu::LogEntry& entry : emulator.Log().Entries()) {
+            // The emulator notes on a request why it went unanswered (lost, silent, answer
+            // dropped, not for this model); a request without a note was answered.
+            finishAnswered |= IsRequest(entry, kCommandFinish) && entry.note.empty();
+            const bool answer = entry.direction == emu::Direction::kDeviceToHost &&
+                                entry.bytes.size() > 5 && entry.bytes[4] == kCommandReply;
+            answers[0] += answer && entry.bytes[5] == 8;
+            answers[1] += answer && entry.bytes[5] == 3;
+        }
+    });
+    Expect(std::count(lines.begin(), lines.end(), LogText(kLogCrcError)) <= answers[0] &&
+               std::count(lines.begin(), lines.end(), LogText(kLogFlashWriteError)) <= answers[1],
+           "more failing-answer lines than failing answers: " + Join(lines));
+    Expect(finishAnswered || !completed, "completed, but the device never answered a finish");
+}
+
+std::string SoakHarness::AwaitEnd(std::size_t boxesBefore, const RunPlan& plan) {
+    const bool closesEarly = plan.closeAfterRequests != RunPlan::kAtTheEnd;
     // A moment given by the request count is looked for often, so the close comes close to it.
     const auto slice = closesEarly ? 1ms : 50ms;
-    const auto deadline = std::chrono::steady_clock::now() + runBound_;
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (const auto deadline = std::chrono::steady_clock::now() + 180s;
+         std::chrono::steady_clock::now() < deadline;) {
         // Wakes at the run's end; every slice it looks whether the run waits for good.
         const RunOutcome::End end = outcome_.WaitForEnd(slice);
         if (end != RunOutcome::End::kRunning) {
-            return end == RunOutcome::End::kCompleted ? RunEnd::kCompleted : RunEnd::kFailed;
+            return end == RunOutcome::End::kCompleted ? "completed" : "failed";
         }
-        if (close.whileBoxShows && backend_.MessageBoxes().size() > boxesBefore) {
-            return RunEnd::kClosed;
+        std::uint32_t requests = 0;
+        for (std::size_t kind = 0; closesEarly && kind < emu::kRequestKindCount; ++kind) {
+            requests += RequestCount(static_cast<emu::RequestKind>(kind));
         }
-        if (closesEarly && RequestsReceived() >= close.afterRequests) {
-            return RunEnd::kClosed;
+        if ((closesEarly && requests >= plan.closeAfterRequests) ||
+            (plan.closeWhileBoxShows && backend_.MessageBoxes().size() > boxesBefore)) {
+            return "closed during the run";
         }
         if (WaitsForAnAnswerThatCannotCome()) {
-            return RunEnd::kWaitingForUpdateMode;
+            return "waiting for the update mode";
         }
     }
-    return RunEnd::kHung;
-}
-
-std::uint32_t SoakHarness::RequestsReceived() {
-    std::uint32_t count = 0;
-    device_->WithEmulator([&](emu::Emulator& emulator) {
-        for (const auto kind :
-             {emu::RequestKind::kIdentity, emu::RequestKind::kUpdateMode, emu::RequestKind::kErase,
-              emu::RequestKind::kWrite, emu::RequestKind::kFinish}) {
-            count += emulator.RequestCount(kind);
-        }
-    });
-    return count;
+    return "hung";
 }
 
 // The update-mode wait has no time-out: when the device has received the request, has nothing
 // more under way and has sent nothing since that the host takes as an answer, the run waits for
-// good (that wait has no time-out), and only closing the dialog ends it.
+// good, and only closing the dialog ends it.
 bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
-    const auto counter = Control(IDC_STEP_COUNTER).text;
-    if (counter != "0/6" || Status() != res::LoadString(IDS_ERASING)) {
-        return false;
-    }
     bool waits = false;
     device_->WithEmulator([&](emu::Emulator& emulator) {
-        if (emulator.RequestCount(emu::RequestKind::kUpdateMode) == 0 || emulator.NextDue()) {
-            return;
-        }
         const auto& entries = emulator.Log().Entries();
-        std::size_t request = entries.size();
-        for (std::size_t i = entries.size(); i-- > 0;) {
-            if (entries[i].direction == emu::Direction::kHostToDevice &&
-                IsUpdateModeRequest(entries[i].bytes)) {
-                request = i;
-                break;
-            }
-        }
-        waits = request < entries.size();
-        for (std::size_t i = request + 1; waits && i < entries.size(); ++i) {
-            if (entries[i].direction == emu::Direction::kDeviceToHost &&
-                CountsAsAnswer(entries[i].bytes)) {
-                waits = false;
-            }
-        }
+        const auto request = std::find_if(entries.rbegin(), entries.rend(), [](const auto& entry) {
+            return IsRequest(entry, kCommandUpdateMode);
+        });
+        waits = Events().step == 0 && !emulator.NextDue() && request != entries.rend() &&
+                std::none_of(entries.rbegin(), request, CountsAsAnswer);
     });
     return waits;
 }
 
-void SoakHarness::RecordWindow(RunRecord& record, std::size_t boxesBefore) const {
-    record.failure = outcome_.Failure();
-    record.statusLine = Status();
-    record.stepCounter = Control(IDC_STEP_COUNTER).text;
-    record.executeEnabled = Control(ui::kIdOk).enabled;
-    record.listsAndRescanEnabled = Control(IDC_MIDI_IN_LIST).enabled &&
-                                   Control(IDC_MIDI_OUT_LIST).enabled &&
-                                   Control(IDC_RESCAN).enabled;
-    const auto boxes = backend_.MessageBoxes();
-    for (std::size_t i = boxesBefore; i < boxes.size(); ++i) {
-        record.boxes.push_back(boxes[i].text);
-    }
-    record.logLines = LogTexts();
-}
-
-// A completed run ends on the first answer after its finish request went out, and a late copy
-// of the last chunk's answer can be that answer before the device has taken the request.
-void SoakHarness::AwaitFinishTaken() {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    bool taken = false;
-    while (!taken && std::chrono::steady_clock::now() < deadline) {
-        device_->WithEmulator([&](emu::Emulator& emulator) {
-            taken = emulator.RequestCount(emu::RequestKind::kFinish) > 0;
-        });
-        if (!taken) {
-            std::this_thread::sleep_for(2ms);
-        }
-    }
-}
-
-void SoakHarness::RecordDevice(RunRecord& record) {
-    if (record.end == RunEnd::kCompleted) {
-        AwaitFinishTaken();
-    }
-    device_->WithEmulator([&](emu::Emulator& emulator) {
-        record.finishRequests = emulator.RequestCount(emu::RequestKind::kFinish);
-        for (const emu::LogEntry& entry : emulator.Log().Entries()) {
-            // The emulator notes on a request why it went unanswered (lost, silent, answer
-            // dropped, not for this model); a request without a note was answered.
-            if (entry.direction == emu::Direction::kHostToDevice) {
-                record.finishesAnswered +=
-                    IsFinishRequest(entry.bytes) && entry.note.empty() ? 1 : 0;
-                continue;
-            }
-            record.crcErrorAnswers += IsAnswerWithStatus(entry.bytes, 8) ? 1 : 0;
-            record.flashErrorAnswers += IsAnswerWithStatus(entry.bytes, 3) ? 1 : 0;
-        }
-    });
-    if (record.end == RunEnd::kCompleted) {
-        record.flashDifference = FlashVersusImages();
-    }
-}
-
-void SoakHarness::CloseAndRecord(RunRecord& record) {
+void SoakHarness::CloseAndJudge() {
     // What the worker reports before the window has gone is a run that ended as the user closed
     // it; counted from the moment the window is gone, nothing may follow.
+    constexpr auto kCloseBound = 30s;
     auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
     backend_.WaitUntil(
         [](const ui::HeadlessBackend& b) {
             return b.FindWindowLocked(IDD_UPDATER_DIALOG) == nullptr;
         },
-        closeBound_);
-    const std::size_t boxes = backend_.MessageBoxes().size();
-    const std::size_t lines = LogTexts().size();
-    record.workerEndedAfterClose = closed.wait_for(closeBound_) == std::future_status::ready;
-    if (!record.workerEndedAfterClose) {
+        kCloseBound);
+    const auto happenings = [this] {
+        return backend_.MessageBoxes().size() + LogTexts().size() + Events().events;
+    };
+    const std::size_t before = happenings();
+    if (closed.wait_for(kCloseBound) != std::future_status::ready) {
         // The dialog thread cannot be got back: nothing after this could be trusted.
-        ADD_FAILURE() << "the worker did not end within " << closeBound_.count()
+        ADD_FAILURE() << "the worker did not end within " << kCloseBound.count()
                       << " s of closing the dialog; stopping the soak";
         std::fflush(stdout);
         std::abort();
     }
-    record.boxesAfterClose = backend_.MessageBoxes().size() - boxes;
-    record.logLinesAfterClose = LogTexts().size() - lines;
+    Expect(happenings() == before, "message boxes, log lines or events after the dialog closed");
     device_.reset();
 }
 

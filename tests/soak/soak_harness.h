@@ -1,71 +1,75 @@
-// Runs whole updates of the headless dialog against the emulated device, one fault script each,
-// and records how each ended (run_record.h), closing the dialog at the end of every run.
+// Whole updates of the headless dialog against the emulated device, each drawn from a seed and
+// judged by the run's events against what the user was shown; the dialog closes after each.
+// KT73B_SOAK_RUNS and KT73B_SOAK_SEED choose the runs, so a failing seed can be run again alone.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/run_outcome.h"
 #include "fault_draw.h"
-#include "run_record.h"
 #include "tests/dialog/dialog_fixture.h"
 
 namespace kt73b::soak {
 
-using namespace std::chrono_literals;
-
 // Shortened time-outs: a run with several of them still takes about a second.
 UpdateTimings SoakTimings();
-// The same waits, as the fault draw aims its delays at them.
-FaultDrawTimings SoakDrawTimings();
 
-// When the user closes the dialog: at the run's end, once the device has received a number of
-// requests, or while the first message box of the run shows.
-struct CloseMoment {
-    static constexpr std::uint32_t kAtTheEnd = ~0u;
-    std::uint32_t afterRequests = kAtTheEnd;
-    bool whileBoxShows = false;
-};
-
-// One run of a soak, drawn from its seed.
-struct RunPlan {
-    std::string rules;
-    CloseMoment close;
-    std::vector<std::string>
-        tallied;          // what the tally counts for it: faults, or the close's moment
-    std::string closing;  // when the dialog closes, for a failing run's message
-};
-
-class SoakHarness : public testing::DialogTest {
+class SoakHarness : public testing::DialogTest, private RunObserver {
   protected:
-    // Runs shard `shard` of `shards` of the soak's seeds (soak_settings.h), each as `draw` plans
-    // it; reports every broken promise with its seed and how to run it alone, then the tally.
-    void RunShard(const std::string& suite, const std::string& title, int shard, int shards,
-                  std::uint64_t defaultRuns, const std::function<RunPlan(std::uint64_t)>& draw);
-
-    // One update from Execute to its end or to the moment of closing; then the dialog is closed
-    // and the device gone.
-    RunRecord RunUpdate(const std::string& faultRules, CloseMoment close = {});
-
-    // A run that has not ended after this long has hung.
-    std::chrono::seconds runBound_ = 180s;
-    // Closing must end the worker within this long.
-    std::chrono::seconds closeBound_ = 30s;
+    // Runs shard `shard` of `shards` of the soak's seeds, each as `draw` plans it; reports every
+    // broken promise with its seed and how to run it alone, then how the runs ended.
+    void RunShard(const char* suite, int shard, int shards, std::uint64_t defaultRuns,
+                  const std::function<RunPlan(std::uint64_t)>& draw);
 
   private:
-    void StartRun(const std::string& faultRules, const CloseMoment& close);
-    RunEnd AwaitEnd(std::size_t boxesBefore, const CloseMoment& close);
-    std::uint32_t RequestsReceived();
-    bool WaitsForAnAnswerThatCannotCome();
-    void RecordWindow(RunRecord& record, std::size_t boxesBefore) const;
-    void AwaitFinishTaken();
-    void RecordDevice(RunRecord& record);
-    void CloseAndRecord(RunRecord& record);
+    struct Seen {
+        int step = -1;  // 0: the handshake
+        std::uint32_t position = 0;
+        std::uint32_t high = 0;  // the step's progress: position of high
+        std::size_t events = 0;
+    };
 
-    RunOutcome outcome_;  // the run's end as the run reports it
+    std::string RunUpdate(const RunPlan& plan);  // the name of its end, for the tally
+    // How the run ended: "completed", "failed", "waiting for the update mode", "closed during
+    // the run" or "hung".
+    std::string AwaitEnd(std::size_t boxesBefore, const RunPlan& plan);
+    bool WaitsForAnAnswerThatCannotCome();
+    void JudgeFailure(const std::vector<std::string>& boxes, std::vector<std::string> lines);
+    void JudgeAgainstTheDevice(const std::vector<std::string>& lines, bool completed);
+    void CloseAndJudge();
+    void Expect(bool kept, const std::string& broken);
+
+    // The run's events, on the dialog's thread, which alone writes seen_; the test's thread
+    // reads it under eventsMutex_.
+    void Note(int step, std::uint32_t position, std::uint32_t high) {
+        std::lock_guard lock(eventsMutex_);
+        seen_ = {step, position, high, seen_.events + 1};
+    }
+    void StepStarted(int step) override { Note(step, 0, 0); }
+    void ProgressMoved(std::uint32_t position, std::uint32_t high) override {
+        Note(seen_.step, position, high);
+    }
+    void StatusTextSet(std::string_view) override { Note(seen_.step, seen_.position, seen_.high); }
+    void Failed(FailureKind kind) override {
+        StatusTextSet({});
+        outcome_.Failed(kind);
+    }
+    void Completed() override {
+        StatusTextSet({});
+        outcome_.Completed();
+    }
+    Seen Events() {
+        std::lock_guard lock(eventsMutex_);
+        return seen_;
+    }
+
+    std::mutex eventsMutex_;
+    Seen seen_;
+    RunOutcome outcome_;              // the one rule of when the run has ended
+    std::vector<std::string> found_;  // the broken promises of the current run
 };
 
 }  // namespace kt73b::soak
