@@ -24,14 +24,6 @@ namespace {
 
 const char* const kBinType = "BIN";
 
-// "#number", as a template names a resource by number. Written without std::string's operator+:
-// GCC 12 at -O3 reports a false -Wrestrict there.
-std::string Numbered(unsigned number) {
-    char text[16];
-    std::snprintf(text, sizeof text, "#%u", number);
-    return text;
-}
-
 // Reads an extended dialog template field by field, little-endian; a read past the end throws,
 // which fails the test.
 class TemplateCursor {
@@ -40,39 +32,32 @@ class TemplateCursor {
         : bytes_(bytes.begin(), bytes.end()) {}
 
     unsigned U16() {
+        const unsigned value = bytes_.at(at_) | bytes_.at(at_ + 1) << 8;
         at_ += 2;
-        return bytes_.at(at_ - 2) | bytes_.at(at_ - 1) << 8;
+        return value;
     }
     std::uint32_t U32() {
         const std::uint32_t low = U16();
         return low | static_cast<std::uint32_t>(U16()) << 16;
     }
+    int Coordinate() { return static_cast<std::int16_t>(U16()); }
     // x, y, width and height, in the order a braced list reads them.
-    std::array<int, 4> Box() {
-        std::array<int, 4> box{};
-        for (int& value : box) {
-            value = static_cast<std::int16_t>(U16());
-        }
-        return box;
-    }
-    // A text, or 0xFFFF and a number: a predefined window class's name when `isClass`, else
-    // "#number". The shared texts are ASCII; anything else reads as '?', never equal.
-    std::string Text(bool isClass = false) {
-        static constexpr const char* kClasses[] = {"BUTTON",  "EDIT",      "STATIC",
-                                                   "LISTBOX", "SCROLLBAR", "COMBOBOX"};
+    std::array<int, 4> Box() { return {Coordinate(), Coordinate(), Coordinate(), Coordinate()}; }
+    // The shared texts are ASCII; anything else reads as '?', so that it cannot compare equal.
+    std::string Text() {
         std::string text;
         for (unsigned c = U16(); c != 0; c = U16()) {
-            if (c == 0xFFFF && text.empty()) {
-                const unsigned number = U16();
-                if (isClass && number >= 0x80 && number <= 0x85) {
-                    return kClasses[number - 0x80];
-                }
-                return Numbered(number);
-            }
-            const char ascii = c < 0x80 ? static_cast<char>(c) : '?';
-            text.push_back(isClass ? static_cast<char>(std::toupper(ascii)) : ascii);
+            text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
         }
         return text;
+    }
+    // A class or text field: a name, or 0xFFFF and a number ("#number" here).
+    std::string NameOrNumber() {
+        if (bytes_.at(at_) != 0xFF || bytes_.at(at_ + 1) != 0xFF) {
+            return Text();
+        }
+        U16();
+        return "#" + std::to_string(U16());
     }
     void Skip(std::size_t count) { at_ += count; }
     void AlignToFour() { at_ = (at_ + 3) & ~std::size_t{3}; }
@@ -81,13 +66,6 @@ class TemplateCursor {
     std::vector<std::uint8_t> bytes_;
     std::size_t at_ = 0;
 };
-
-std::string Upper(std::string_view name) {
-    std::string upper(name);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
 
 // The bytes of resource `name` of `type`, found as the program finds it; empty when there is none.
 std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name) {
@@ -98,6 +76,21 @@ std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR 
         return {};
     }
     return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
+}
+
+// Window class names are not case-sensitive; predefined classes may be stored as ordinals.
+std::string ClassNameOf(std::string name) {
+    static constexpr const char* kPredefined[] = {"BUTTON",  "EDIT",      "STATIC",
+                                                  "LISTBOX", "SCROLLBAR", "COMBOBOX"};
+    // Compared without building "#" + number: GCC 12 at -O3 reports a false -Wrestrict there.
+    for (int ordinal = 0x80; ordinal <= 0x85; ++ordinal) {
+        if (name.starts_with('#') && std::string_view(name).substr(1) == std::to_string(ordinal)) {
+            name = kPredefined[ordinal - 0x80];
+        }
+    }
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return name;
 }
 
 std::vector<std::uint8_t> FileBytes(const std::string& path) {
@@ -138,8 +131,8 @@ TEST_F(UpdaterExeResources, DialogTemplates_AreTheSharedLayouts) {
         EXPECT_EQ(style, want.style);
         ASSERT_EQ(in.U16(), want.controls.size());
         EXPECT_EQ(in.Box(), (std::array{want.x, want.y, want.width, want.height}));
-        in.Text();  // menu
-        in.Text();  // window class
+        in.NameOrNumber();  // menu
+        in.NameOrNumber();  // window class
         EXPECT_EQ(in.Text(), want.caption);
         if ((style & DS_SETFONT) != 0) {
             EXPECT_EQ(in.U16(), static_cast<unsigned>(want.fontPoints));
@@ -153,10 +146,10 @@ TEST_F(UpdaterExeResources, DialogTemplates_AreTheSharedLayouts) {
             EXPECT_EQ(in.U32(), control.style);
             EXPECT_EQ(in.Box(), (std::array{control.x, control.y, control.width, control.height}));
             EXPECT_EQ(static_cast<std::int32_t>(in.U32()), control.id);
-            EXPECT_EQ(in.Text(true), Upper(control.className));  // no case in class names
+            EXPECT_EQ(ClassNameOf(in.NameOrNumber()), ClassNameOf(std::string(control.className)));
             // An icon static names its icon by number, every other control carries its text.
-            EXPECT_EQ(in.Text(),
-                      control.iconId != 0 ? Numbered(control.iconId) : std::string(control.text));
+            EXPECT_EQ(in.NameOrNumber(), control.iconId != 0 ? "#" + std::to_string(control.iconId)
+                                                             : std::string(control.text));
             in.Skip(in.U16());  // creation data
         }
     }
@@ -175,21 +168,23 @@ TEST_F(UpdaterExeResources, Strings_LoadThroughTheSystemCallAsTheSharedTable) {
 TEST_F(UpdaterExeResources, Icon128_HoldsEveryImageOfTheSharedIcoFile) {
     const std::vector<std::uint8_t> ico = res::BuildIcoFile();
     auto u32 = [&](std::size_t at) {
-        return static_cast<std::ptrdiff_t>(ico.at(at) | ico.at(at + 1) << 8 | ico.at(at + 2) << 16 |
-                                           ico.at(at + 3) << 24);
+        return static_cast<std::size_t>(ico.at(at) | ico.at(at + 1) << 8 | ico.at(at + 2) << 16 |
+                                        ico.at(at + 3) << 24);
     };
-    const std::size_t count = ico.at(4) | ico.at(5) << 8;
+    const std::size_t count = static_cast<std::size_t>(ico.at(4) | ico.at(5) << 8);
     const auto group = Bytes(RT_GROUP_ICON, IDR_MAINFRAME);
     ASSERT_EQ(group.size(), 6 + 14 * count);
     EXPECT_TRUE(std::equal(group.begin(), group.begin() + 6, ico.begin()));
-    for (std::size_t i = 0, file = 6; i < count; ++i, file += 16) {
+    for (std::size_t i = 0; i < count; ++i) {
         SCOPED_TRACE("icon image " + std::to_string(i));
         const auto entry = group.subspan(6 + 14 * i, 14);
+        const std::size_t file = 6 + 16 * i;
         // Width, height, colours, planes, bits per pixel and size as the file's directory says.
         EXPECT_TRUE(std::equal(entry.begin(), entry.begin() + 12, ico.begin() + file));
         const auto bytes = Bytes(RT_ICON, entry[12] | entry[13] << 8);
-        const auto image = ico.begin() + u32(file + 12);
-        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), image, image + u32(file + 8)));
+        const auto image = ico.begin() + static_cast<std::ptrdiff_t>(u32(file + 12));
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), image,
+                               image + static_cast<std::ptrdiff_t>(u32(file + 8))));
     }
 }
 
@@ -197,14 +192,17 @@ TEST_F(UpdaterExeResources, Icon128_HoldsEveryImageOfTheSharedIcoFile) {
 // language, code page and block name written by hand there.
 TEST_F(UpdaterExeResources, Version_CarriesTheSharedLanguageAndFields) {
     std::vector<char> info(GetFileVersionInfoSizeA(path_.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
     ASSERT_TRUE(
         GetFileVersionInfoA(path_.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
     void* value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
     const auto* translation = static_cast<const WORD*>(value);
     EXPECT_EQ(translation[0], KT73B_VERSION_LANGUAGE);
     EXPECT_EQ(translation[1], KT73B_VERSION_CODE_PAGE);
+
     char query[64];
     std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\OriginalFilename",
                   KT73B_VERSION_LANGUAGE, KT73B_VERSION_CODE_PAGE);
