@@ -1,19 +1,21 @@
+// The timer against the recording WinMM: the resolution it raises and ends, the synchronous kill
+// that lets Stop promise no tick runs afterwards. Every whole update ticks through it.
 #include "midi/dxm_timer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "tests/midi/recording_winmm.h"
 
 namespace kt73b {
 namespace {
 
-using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using testing::RecordingWinmm;
+using Calls = std::vector<std::string>;
 
-void Ignore(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
+// Periodic, a function to call, and a kill that waits for a running tick.
+const std::string kFlags = std::to_string(TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
 
 class CountingTimer final : public CDxMTimer {
   public:
@@ -22,80 +24,56 @@ class CountingTimer final : public CDxMTimer {
     int ticks_ = 0;
 };
 
-class DxMTimerTest : public ::testing::Test {
-  protected:
-    void SetUp() override { winmm_.Reset(); }
-
-    RecordingWinmm& winmm_ = RecordingWinmm::Instance();
-};
-
-// The kill waits for a running tick (TIME_KILL_SYNCHRONOUS), so Stop returns only once no
-// procedure runs. A second Start ends the running timer first; a stopped one is not ended again.
-TEST_F(DxMTimerTest, Start_RaisesTheResolutionReplacesARunningTimerAndStopEndsItOnce) {
-    { CDxMTimer never_started; }
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("timeGetDevCaps"));
-    {
-        CDxMTimer timer;
-        winmm_.ClearCalls();
-        EXPECT_EQ(timer.Start(50, &Ignore, 0), 7u);
-        EXPECT_EQ(timer.Start(20), 8u);
-        EXPECT_EQ(timer.Stop(), 1);
-        const auto calls = winmm_.Calls();
-        ASSERT_THAT(
-            winmm_.CallNames(),
-            ElementsAre("timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod",
-                        "timeBeginPeriod", "timeSetEvent", "timeKillEvent", "timeEndPeriod"));
-        EXPECT_EQ(calls[0].args[0], 1u);
-        EXPECT_EQ(calls[1].args[0], 50u);
-        EXPECT_EQ(calls[1].args[1], 1u);
-        EXPECT_EQ(calls[1].args[4], TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
-        EXPECT_EQ(calls[2].args[0], 7u);
-        EXPECT_EQ(calls[3].args[0], 1u);
-        EXPECT_EQ(calls[6].args[0], 8u);
-        winmm_.ClearCalls();
+// A timer made, started twice (the second start ends the first), stopped and destroyed, as the
+// driver's refusals leave it: only a resolution raised is ended, a refused timer at once.
+TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
+    const struct {
+        const char* refused;
+        Calls calls;
+    } cases[] = {
+        {"",
+         {"timeGetDevCaps", "timeBeginPeriod 1", "timeSetEvent 50 1 " + kFlags, "timeKillEvent 7",
+          "timeEndPeriod 1", "timeBeginPeriod 1", "timeSetEvent 20 1 " + kFlags, "timeKillEvent 8",
+          "timeEndPeriod 1"}},
+        {"timeSetEvent",
+         {"timeGetDevCaps", "timeBeginPeriod 1", "timeSetEvent 50 1 " + kFlags, "timeEndPeriod 1",
+          "timeBeginPeriod 1", "timeSetEvent 20 1 " + kFlags, "timeKillEvent 7",
+          "timeEndPeriod 1"}},
+        // Without capabilities it asks for the best resolution and raises none.
+        {"timeGetDevCaps",
+         {"timeGetDevCaps", "timeSetEvent 50 0 " + kFlags, "timeKillEvent 7",
+          "timeSetEvent 20 0 " + kFlags, "timeKillEvent 8"}},
+        {"timeBeginPeriod",
+         {"timeGetDevCaps", "timeBeginPeriod 1", "timeSetEvent 50 1 " + kFlags, "timeKillEvent 7",
+          "timeBeginPeriod 1", "timeSetEvent 20 1 " + kFlags, "timeKillEvent 8",
+          "timeEndPeriod 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refused);
+        auto& winmm = RecordingWinmm::Instance();
+        winmm.Reset();
+        if (*c.refused != '\0') {
+            winmm.FailNext(c.refused, TIMERR_NOCANDO);
+        }
+        {
+            CDxMTimer timer;
+            timer.Start(50);
+            timer.Start(20);
+            EXPECT_EQ(timer.Stop(), 1);
+        }
+        EXPECT_THAT(winmm.Calls(), ElementsAreArray(c.calls));
     }
-    EXPECT_TRUE(winmm_.Calls().empty());
 }
 
 // Without a procedure the timer ticks its own OnTick; a procedure and its user value carry every
 // update's tick (tests/dialog).
-TEST_F(DxMTimerTest, Start_WithoutAProcedureTicksOnTick) {
+TEST(DxMTimer, Start_WithoutAProcedureTicksOnTick) {
+    auto& winmm = RecordingWinmm::Instance();
+    winmm.Reset();
     CountingTimer counting;
     counting.Start(50);
-    winmm_.TimerProcedure()(7, 0, winmm_.TimerUser(), 0, 0);
+    winmm.TimerProcedure()(7, 0, winmm.TimerUser(), 0, 0);
     EXPECT_EQ(counting.ticks_, 1);
-}
-
-// A refused Start releases the resolution at once; without capabilities it asks for the best
-// resolution and raises none; a refused raise is never ended.
-TEST_F(DxMTimerTest, Start_EndsOnlyAResolutionItRaisedAndARefusedOneAtOnce) {
-    {
-        CDxMTimer timer;
-        winmm_.ClearCalls();
-        winmm_.FailNext("timeSetEvent", MMSYSERR_ERROR);
-        EXPECT_EQ(timer.Start(50), 0u);
-        EXPECT_THAT(winmm_.CallNames(),
-                    ElementsAre("timeBeginPeriod", "timeSetEvent", "timeEndPeriod"));
-        winmm_.ClearCalls();
-    }
-    EXPECT_TRUE(winmm_.Calls().empty());
-
-    winmm_.FailNext("timeGetDevCaps", TIMERR_NOCANDO);
-    {
-        CDxMTimer timer;
-        winmm_.ClearCalls();
-        EXPECT_NE(timer.Start(50), 0u);
-    }
-    const auto calls = winmm_.Calls();
-    ASSERT_THAT(winmm_.CallNames(), ElementsAre("timeSetEvent", "timeKillEvent"));
-    EXPECT_EQ(calls[0].args[1], 0u);
-
-    CDxMTimer timer;
-    winmm_.FailNext("timeBeginPeriod", TIMERR_NOCANDO);
-    timer.Start(50);
-    timer.Stop();
-    const auto names = winmm_.CallNames();
-    EXPECT_EQ(std::count(names.begin(), names.end(), "timeEndPeriod"), 0);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
+// The output port against the recording WinMM: its opens, a send's ends (done at once, done
+// later, refused, never done), and the lock that keeps sends and closes apart.
 #include "midi/midi_out_port.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -15,6 +16,7 @@ namespace kt73b {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using testing::RecordingWinmm;
 
 // Each wait runs to its deadline at once, unless the test's hook, run in it as the driver's
@@ -47,43 +49,32 @@ class FakeClock final : public SendWaitClock {
 
 class MidiOutPortTest : public ::testing::Test {
   protected:
-    void SetUp() override { winmm_.Reset(); }
-
-    void OpenPort(UINT index = 3) {
-        ASSERT_EQ(port_.Open(index), 1);
+    void SetUp() override {
+        winmm_.Reset();
+        ASSERT_EQ(port_.Open(3), 1);
         winmm_.ClearCalls();
     }
 
-    // Sends the message whole and keeps the header's flags as the send left them. An unprepare
-    // after the driver let go of the header (the recorded order) leaves it unprepared.
     int Send() {
         MIDIHDR header{};
         header.lpData = reinterpret_cast<LPSTR>(message_.data());
         header.dwBufferLength = static_cast<DWORD>(message_.size());
-        const int sent = port_.SendLong(&header);
-        last_flags_ = header.dwFlags;
-        return sent;
+        return port_.SendLong(&header);
     }
 
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
     FakeClock clock_;
     MidiOutPort port_{clock_};
     std::vector<std::uint8_t> message_ = std::vector<std::uint8_t>(2359, 0x11);
-    std::atomic<DWORD> last_flags_{0};
 };
 
 TEST_F(MidiOutPortTest,
        Open_TheSameIndexAgainIsFreeAnotherClosesTheOldOneARefusedOneLeavesItClosed) {
-    OpenPort(3);
     EXPECT_EQ(port_.Open(3), 1);
-    EXPECT_TRUE(winmm_.Calls().empty());
     EXPECT_EQ(port_.Open(5), 1);
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose", "midiOutOpen"));
-    EXPECT_EQ(winmm_.Calls()[1].args[0], 5u);
-    winmm_.ClearCalls();
     EXPECT_EQ(port_.Close(), 1);
     EXPECT_EQ(port_.Close(), 0);
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutClose"));
+    EXPECT_THAT(winmm_.Calls(), ElementsAre("midiOutClose", "midiOutOpen 5", "midiOutClose"));
 
     // Refused, it leaves the port closed, and sends fail without a call.
     winmm_.FailNext("midiOutOpen", MIDIERR_NODEVICE);
@@ -94,77 +85,56 @@ TEST_F(MidiOutPortTest,
     EXPECT_TRUE(winmm_.Calls().empty());
 }
 
-TEST_F(MidiOutPortTest, SendLong_ReturnsOnlyOnceTheDriverIsDoneAndLeavesTheHeaderUnprepared) {
-    OpenPort();
-    EXPECT_EQ(Send(), 1);  // done within the call: no wait
-    EXPECT_EQ(clock_.waits_, 0);
-    EXPECT_NE(last_flags_ & MHDR_DONE, 0u);
-
-    winmm_.SetOutputCompletesAtOnce(false);
-    winmm_.ClearCalls();
-    MIDIHDR* in_flight = nullptr;
-    winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
-    clock_.on_wait_ = [&](int waits) {
-        EXPECT_EQ(in_flight->dwFlags & MHDR_DONE, 0u);
-        if (waits == 3) {
-            winmm_.CompleteOutput();
-        }
+// A send returns only once the driver is done with the header, or has been made to give it back
+// by a reset; the header is unprepared after the driver let go of it, whatever the outcome.
+TEST_F(MidiOutPortTest, SendLong_EndsDoneOrFailedWithTheHeaderUnpreparedAfterTheDriverLetGo) {
+    const struct {
+        const char* what;
+        bool atOnce;
+        MMRESULT refusal;
+        int doneAtWait;  // the wait in which the driver completes; 0: never
+        int sent;
+        int waits;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"done within the call", true, MMSYSERR_NOERROR, 0, 1, 0, {}},
+        {"done later", false, MMSYSERR_NOERROR, 3, 1, 3, {}},
+        {"refused", true, MIDIERR_NOTREADY, 0, 0, 0, {}},
+        {"never done", false, MMSYSERR_NOERROR, 0, 0, -1, {"midiOutReset"}},
     };
-    EXPECT_EQ(Send(), 1);
-    EXPECT_EQ(clock_.waits_, 3);
-    EXPECT_THAT(winmm_.CallNames(),
-                ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
-}
-
-TEST_F(MidiOutPortTest, SendLong_FailsUnpreparedWhenRefusedAtOnceOrNotDoneInTime) {
-    OpenPort();
-    winmm_.FailNext("midiOutLongMsg", MIDIERR_NOTREADY);
-    EXPECT_EQ(Send(), 0);
-    EXPECT_EQ(clock_.waits_, 0);
-    EXPECT_THAT(winmm_.CallNames(),
-                ElementsAre("midiOutPrepareHeader", "midiOutLongMsg", "midiOutUnprepareHeader"));
-
-    // Never done: after the time-out the send resets the device, unprepares and fails.
-    winmm_.ClearCalls();
-    winmm_.SetOutputCompletesAtOnce(false);
-    const auto start = clock_.now_;
-    EXPECT_EQ(Send(), 0);
-    EXPECT_EQ(clock_.now_ - start, kSendDoneTimeout);
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
-                                                "midiOutReset", "midiOutUnprepareHeader"));
-}
-
-TEST_F(MidiOutPortTest, Close_WaitsForASendUnderWay) {
-    OpenPort();
-    winmm_.SetOutputCompletesAtOnce(false);
-    MIDIHDR* in_flight = nullptr;
-    std::atomic<bool> close_called{false};
-    winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
-    clock_.on_wait_ = [&](int) {
-        while (!close_called.load()) {
-            std::this_thread::yield();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        winmm_.ClearCalls();
+        clock_.waits_ = 0;
+        winmm_.SetOutputCompletesAtOnce(c.atOnce);
+        if (c.refusal != MMSYSERR_NOERROR) {
+            winmm_.FailNext("midiOutLongMsg", c.refusal);
         }
-        // Give a close that does not wait every chance to get in first.
-        for (int i = 0; i < 2000; ++i) {
-            std::this_thread::yield();
+        MIDIHDR* in_flight = nullptr;
+        winmm_.SetLongMsgHook([&](MIDIHDR* header) { in_flight = header; });
+        clock_.on_wait_ = [&](int waits) {
+            EXPECT_EQ(in_flight->dwFlags & MHDR_DONE, 0u);
+            if (waits == c.doneAtWait) {
+                winmm_.CompleteOutput();
+            }
+        };
+        const auto start = clock_.now_;
+        EXPECT_EQ(Send(), c.sent);
+        if (c.waits >= 0) {
+            EXPECT_EQ(clock_.waits_, c.waits);
+        } else {
+            EXPECT_EQ(clock_.now_ - start, kSendDoneTimeout);
         }
-        std::atomic_ref<DWORD>(in_flight->dwFlags).fetch_or(MHDR_DONE);
-        std::atomic_ref<DWORD>(in_flight->dwFlags).fetch_and(~MHDR_INQUEUE);
-    };
-    std::thread sender([&] { EXPECT_EQ(Send(), 1); });
-    while (winmm_.CallNames().size() < 2) {
-        std::this_thread::yield();
+        std::vector<std::string> calls{"midiOutPrepareHeader", "midiOutLongMsg"};
+        calls.insert(calls.end(), c.calls.begin(), c.calls.end());
+        calls.push_back("midiOutUnprepareHeader");
+        EXPECT_THAT(winmm_.Calls(), ElementsAreArray(calls));
     }
-    close_called = true;
-    EXPECT_EQ(port_.Close(), 1);
-    sender.join();
-    EXPECT_THAT(winmm_.CallNames(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
-                                                "midiOutUnprepareHeader", "midiOutClose"));
 }
 
-// A driver that completes the send later wakes the waiting sender once, through MOM_DONE.
+// A driver that completes the send later wakes the waiting sender through MOM_DONE, not the
+// periodic look at the flag.
 TEST_F(MidiOutPortTest, SendLong_SleepsUntilTheDriversCallbackNotAPollPerMillisecond) {
-    OpenPort();
     winmm_.SetOutputCompletesAtOnce(false);
     clock_.waitForCallback_ = true;
     std::thread driver([&] {
@@ -176,12 +146,11 @@ TEST_F(MidiOutPortTest, SendLong_SleepsUntilTheDriversCallbackNotAPollPerMillise
     });
     EXPECT_EQ(Send(), 1);
     driver.join();
-    // Woken by the driver, not by the periodic look at the flag.
     EXPECT_TRUE(clock_.notified_);
 }
 
-TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
-    OpenPort();
+// The worker's sends, the timer thread's answers and the close: never two in the driver at once.
+TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlapsAndCloseWaitsForASendUnderWay) {
     std::atomic<int> in_flight{0};
     std::atomic<int> overlaps{0};
     winmm_.SetRecording(false);
@@ -192,9 +161,8 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
         std::this_thread::yield();
         in_flight.fetch_sub(1);
     });
-    constexpr int kSends = 2000;
     auto send_many = [&] {
-        for (int i = 0; i < kSends; ++i) {
+        for (int i = 0; i < 2000; ++i) {
             ASSERT_EQ(Send(), 1);
         }
     };
@@ -203,6 +171,29 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlaps) {
     worker.join();
     timer.join();
     EXPECT_EQ(overlaps.load(), 0);
+
+    winmm_.SetRecording(true);
+    winmm_.SetOutputCompletesAtOnce(false);
+    std::atomic<bool> close_called{false};
+    clock_.on_wait_ = [&](int) {
+        while (!close_called.load()) {
+            std::this_thread::yield();
+        }
+        // Give a close that does not wait every chance to get in first.
+        for (int i = 0; i < 2000; ++i) {
+            std::this_thread::yield();
+        }
+        winmm_.CompleteOutput();
+    };
+    std::thread sender([&] { EXPECT_EQ(Send(), 1); });
+    while (winmm_.Calls().size() < 2) {
+        std::this_thread::yield();
+    }
+    close_called = true;
+    EXPECT_EQ(port_.Close(), 1);
+    sender.join();
+    EXPECT_THAT(winmm_.Calls(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
+                                            "midiOutUnprepareHeader", "midiOutClose"));
 }
 
 // A name the driver cannot give is empty, never what the buffer held before. The names it gives

@@ -4,94 +4,33 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
-
-namespace kt73b::testing {
-
-using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
-using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
-
-bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
-                                       bool done) {
-    MIDIHDR* header = nullptr;
-    {
-        auto state = Locked();
-        if (state->inQueue.empty()) {
-            return false;
-        }
-        header = state->inQueue.front();
-        state->inQueue.pop_front();
-    }
-    const std::size_t count = std::min<std::size_t>(bytes.size(), header->dwBufferLength);
-    if (count != 0) {
-        std::memcpy(header->lpData, bytes.data(), count);
-    }
-    header->dwBytesRecorded = static_cast<DWORD>(count);
-    header->dwFlags = (header->dwFlags & ~(MHDR_INQUEUE | MHDR_DONE)) | (done ? MHDR_DONE : 0);
-    CallInputCallback(message, reinterpret_cast<DWORD_PTR>(header));
-    return true;
-}
-
-// Outside the recorder's lock, as a driver calls back from a thread of its own.
-void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
-    DWORD_PTR callback = 0;
-    DWORD_PTR instance = 0;
-    {
-        auto state = Locked();
-        callback = state->inCallback;
-        instance = state->inInstance;
-    }
-    if (callback != 0) {
-        reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
-    }
-}
-
-bool RecordingWinmm::CompleteOutput() {
-    MIDIHDR* header = nullptr;
-    DWORD_PTR callback = 0;
-    DWORD_PTR instance = 0;
-    {
-        auto state = Locked();
-        header = std::exchange(state->outInFlight, nullptr);
-        if (header == nullptr) {
-            return false;
-        }
-        std::atomic_ref<DWORD> flags(header->dwFlags);
-        flags.store((flags.load() & ~MHDR_INQUEUE) | MHDR_DONE, std::memory_order_release);
-        callback = state->outCallback;
-        instance = state->outInstance;
-    }
-    if (callback != 0) {
-        reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
-                                                    reinterpret_cast<DWORD_PTR>(header), 0);
-    }
-    return true;
-}
-
-}  // namespace kt73b::testing
 
 namespace {
 
 using kt73b::testing::RecordingWinmm;
-using kt73b::testing::WinmmCall;
-using State = RecordingWinmm::State;
+using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
-std::uintptr_t U(const void* pointer) {
-    return reinterpret_cast<std::uintptr_t>(pointer);
-}
+using Driver = RecordingWinmm::State;
 
-// Records the call under the recorder's lock; a failure planned for it is the call's whole
-// effect, else `then`, if any, plays the driver's part.
-MMRESULT Record(const char* name, std::vector<std::uintptr_t> args,
-                const std::function<MMRESULT(State&)>& then = nullptr) {
+// Records the call; a failure planned for it is the call's whole effect, else `then`, if any,
+// plays the driver's part under the lock.
+MMRESULT Record(const char* name, std::initializer_list<std::uintptr_t> numbers = {},
+                const std::function<MMRESULT(Driver&)>& then = nullptr) {
     auto locked = RecordingWinmm::Instance().Locked();
-    State& state = *locked.state;
-    if (state.recording) {
-        state.calls.push_back(WinmmCall{name, std::move(args)});
+    Driver& d = *locked.state;
+    if (d.recording) {
+        std::string call = name;
+        for (const std::uintptr_t number : numbers) {
+            call += " " + std::to_string(number);
+        }
+        d.calls.push_back(std::move(call));
     }
-    std::deque<MMRESULT>& planned = state.failNext[name];
+    std::deque<MMRESULT>& planned = d.failNext[name];
     if (planned.empty()) {
-        return then ? then(state) : MMSYSERR_NOERROR;
+        return then ? then(d) : MMSYSERR_NOERROR;
     }
     const MMRESULT result = planned.front();
     planned.pop_front();
@@ -106,158 +45,185 @@ MMRESULT CopyName(const std::vector<std::string>& names, UINT_PTR index, char* d
     return MMSYSERR_NOERROR;
 }
 
-UINT CountOf(const char* name, std::vector<std::string> State::*devices) {
-    UINT count = 0;
-    Record(name, {}, [&](State& s) {
-        count = static_cast<UINT>((s.*devices).size());
+MMRESULT Prepare(const char* name, LPMIDIHDR header, bool prepared) {
+    return Record(name, {}, [&](Driver&) {
+        header->dwFlags =
+            prepared ? header->dwFlags | MHDR_PREPARED : header->dwFlags & ~MHDR_PREPARED;
         return MMSYSERR_NOERROR;
     });
-    return count;
 }
 
-MMRESULT Prepare(LPMIDIHDR header) {
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT Unprepare(LPMIDIHDR header) {
-    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+void SetFlags(MIDIHDR* header, DWORD clear, DWORD set) {
+    std::atomic_ref<DWORD> flags(header->dwFlags);
+    flags.store((flags.load() & ~clear) | set, std::memory_order_release);
 }
 
 }  // namespace
 
+namespace kt73b::testing {
+
+bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
+                                       bool done) {
+    MIDIHDR* header = nullptr;
+    {
+        auto state = Locked();
+        if (state->inQueue.empty()) {
+            return false;
+        }
+        header = state->inQueue.front();
+        state->inQueue.pop_front();
+    }
+    const std::size_t count = std::min<std::size_t>(bytes.size(), header->dwBufferLength);
+    std::copy_n(bytes.begin(), count, header->lpData);
+    header->dwBytesRecorded = static_cast<DWORD>(count);
+    SetFlags(header, MHDR_INQUEUE | MHDR_DONE, done ? MHDR_DONE : 0);
+    CallInputCallback(message, reinterpret_cast<DWORD_PTR>(header));
+    return true;
+}
+
+void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
+    const auto [callback, instance] = [this] {
+        auto state = Locked();
+        return std::pair(state->inCallback, state->inInstance);
+    }();
+    if (callback != 0) {
+        reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
+    }
+}
+
+bool RecordingWinmm::CompleteOutput() {
+    DWORD_PTR callback = 0;
+    DWORD_PTR instance = 0;
+    MIDIHDR* header = nullptr;
+    {
+        auto state = Locked();
+        callback = state->outCallback;
+        instance = state->outInstance;
+        header = std::exchange(state->outInFlight, nullptr);
+    }
+    if (header == nullptr) {
+        return false;
+    }
+    SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
+    if (callback != 0) {
+        reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
+                                                    reinterpret_cast<DWORD_PTR>(header), 0);
+    }
+    return true;
+}
+
+}  // namespace kt73b::testing
+
 extern "C" {
 
 UINT midiInGetNumDevs() {
-    return CountOf("midiInGetNumDevs", &State::inputs);
+    return static_cast<UINT>(RecordingWinmm::Instance().Locked()->inputs.size());
 }
 
-MMRESULT midiInGetDevCapsA(UINT_PTR id, LPMIDIINCAPSA caps, UINT size) {
-    return Record("midiInGetDevCapsA", {id, size},
-                  [&](State& s) { return CopyName(s.inputs, id, caps->szPname); });
+MMRESULT midiInGetDevCapsA(UINT_PTR id, LPMIDIINCAPSA caps, UINT) {
+    return Record("midiInGetDevCapsA", {id},
+                  [&](Driver& d) { return CopyName(d.inputs, id, caps->szPname); });
 }
 
-MMRESULT midiInOpen(LPHMIDIIN handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
-                    DWORD flags) {
-    return Record("midiInOpen", {id, callback, instance, flags}, [&](State& s) {
+MMRESULT midiInOpen(LPHMIDIIN handle, UINT id, DWORD_PTR callback, DWORD_PTR instance, DWORD) {
+    return Record("midiInOpen", {id}, [&](Driver& d) {
         *handle = reinterpret_cast<HMIDIIN>(0x1000);
-        s.inCallback = callback;
-        s.inInstance = instance;
+        d.inCallback = callback;
+        d.inInstance = instance;
         return MMSYSERR_NOERROR;
     });
 }
 
-MMRESULT midiInClose(HMIDIIN handle) {
-    return Record("midiInClose", {U(handle)}, [](State& s) {
-        if (!s.inQueue.empty()) {
-            return MIDIERR_STILLPLAYING;
-        }
-        s.inCallback = 0;
+MMRESULT midiInClose(HMIDIIN) {
+    return Record("midiInClose", {}, [](Driver& d) {
+        d.inCallback = 0;
         return MMSYSERR_NOERROR;
     });
 }
 
-MMRESULT midiInPrepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    return Record("midiInPrepareHeader", {U(handle), U(header), size},
-                  [&](State&) { return Prepare(header); });
+MMRESULT midiInPrepareHeader(HMIDIIN, LPMIDIHDR header, UINT) {
+    return Prepare("midiInPrepareHeader", header, true);
 }
 
-MMRESULT midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    return Record("midiInUnprepareHeader", {U(handle), U(header), size},
-                  [&](State&) { return Unprepare(header); });
+MMRESULT midiInUnprepareHeader(HMIDIIN, LPMIDIHDR header, UINT) {
+    return Prepare("midiInUnprepareHeader", header, false);
 }
 
-MMRESULT midiInAddBuffer(HMIDIIN handle, LPMIDIHDR header, UINT size) {
-    return Record("midiInAddBuffer", {U(handle), U(header), size}, [&](State& s) {
-        if ((header->dwFlags & MHDR_PREPARED) == 0) {
-            return MIDIERR_UNPREPARED;
-        }
+MMRESULT midiInAddBuffer(HMIDIIN, LPMIDIHDR header, UINT) {
+    return Record("midiInAddBuffer", {}, [&](Driver& d) {
         header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
-        header->dwBytesRecorded = 0;
-        s.inQueue.push_back(header);
+        d.inQueue.push_back(header);
         return MMSYSERR_NOERROR;
     });
 }
 
-MMRESULT midiInStart(HMIDIIN handle) {
-    return Record("midiInStart", {U(handle)});
+MMRESULT midiInStart(HMIDIIN) {
+    return Record("midiInStart");
 }
 
-MMRESULT midiInStop(HMIDIIN handle) {
-    return Record("midiInStop", {U(handle)});
+MMRESULT midiInStop(HMIDIIN) {
+    return Record("midiInStop");
 }
 
 // As the platform does: every queued buffer comes back through the callback, done and empty.
-MMRESULT midiInReset(HMIDIIN handle) {
+MMRESULT midiInReset(HMIDIIN) {
     std::deque<MIDIHDR*> returned;
-    const MMRESULT result = Record("midiInReset", {U(handle)}, [&](State& s) {
-        returned.swap(s.inQueue);
+    const MMRESULT result = Record("midiInReset", {}, [&](Driver& d) {
+        returned.swap(d.inQueue);
         return MMSYSERR_NOERROR;
     });
     for (MIDIHDR* header : returned) {
         header->dwBytesRecorded = 0;
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-        RecordingWinmm::Instance().CallInputCallback(MIM_LONGDATA, U(header));
+        SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
+        RecordingWinmm::Instance().CallInputCallback(MIM_LONGDATA,
+                                                     reinterpret_cast<DWORD_PTR>(header));
     }
     return result;
 }
 
-MMRESULT midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    Record("midiInGetErrorTextA", {error, size});
+MMRESULT midiInGetErrorTextA(MMRESULT, LPSTR text, UINT size) {
     std::strncpy(text, "error", size);
-    return MMSYSERR_NOERROR;
+    return Record("midiInGetErrorTextA");
 }
 
 UINT midiOutGetNumDevs() {
-    return CountOf("midiOutGetNumDevs", &State::outputs);
+    return static_cast<UINT>(RecordingWinmm::Instance().Locked()->outputs.size());
 }
 
-MMRESULT midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) {
-    return Record("midiOutGetDevCapsA", {id, size},
-                  [&](State& s) { return CopyName(s.outputs, id, caps->szPname); });
+MMRESULT midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT) {
+    return Record("midiOutGetDevCapsA", {id},
+                  [&](Driver& d) { return CopyName(d.outputs, id, caps->szPname); });
 }
 
-MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance,
-                     DWORD flags) {
-    return Record("midiOutOpen", {id, callback, instance, flags}, [&](State& s) {
+MMRESULT midiOutOpen(LPHMIDIOUT handle, UINT id, DWORD_PTR callback, DWORD_PTR instance, DWORD) {
+    return Record("midiOutOpen", {id}, [&](Driver& d) {
         *handle = reinterpret_cast<HMIDIOUT>(0x2000);
-        s.outCallback = (flags & CALLBACK_FUNCTION) != 0 ? callback : 0;
-        s.outInstance = instance;
+        d.outCallback = callback;
+        d.outInstance = instance;
         return MMSYSERR_NOERROR;
     });
 }
 
-MMRESULT midiOutClose(HMIDIOUT handle) {
-    return Record("midiOutClose", {U(handle)});
+MMRESULT midiOutClose(HMIDIOUT) {
+    return Record("midiOutClose");
 }
 
-MMRESULT midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
-    return Record("midiOutPrepareHeader", {U(handle), U(header), size},
-                  [&](State&) { return Prepare(header); });
+MMRESULT midiOutPrepareHeader(HMIDIOUT, LPMIDIHDR header, UINT) {
+    return Prepare("midiOutPrepareHeader", header, true);
 }
 
-MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
-    return Record("midiOutUnprepareHeader", {U(handle), U(header), size},
-                  [&](State&) { return Unprepare(header); });
+MMRESULT midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT) {
+    return Prepare("midiOutUnprepareHeader", header, false);
 }
 
-MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
+MMRESULT midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT) {
     std::function<void(MIDIHDR*)> hook;
     bool atOnce = false;
-    const MMRESULT result = Record("midiOutLongMsg", {U(handle), U(header), size}, [&](State& s) {
-        if ((header->dwFlags & MHDR_PREPARED) == 0) {
-            return MIDIERR_UNPREPARED;
-        }
-        atOnce = s.outAtOnce;
-        std::atomic_ref<DWORD>(header->dwFlags)
-            .store((header->dwFlags & ~MHDR_DONE) | (atOnce ? MHDR_DONE : MHDR_INQUEUE),
-                   std::memory_order_release);
-        hook = s.longMsgHook;
-        s.outInFlight = header;
+    const MMRESULT result = Record("midiOutLongMsg", {}, [&](Driver& d) {
+        atOnce = d.outAtOnce;
+        SetFlags(header, MHDR_DONE, atOnce ? MHDR_DONE : MHDR_INQUEUE);
+        hook = d.longMsgHook;
+        d.outInFlight = header;
         return MMSYSERR_NOERROR;
     });
     if (result == MMSYSERR_NOERROR && hook) {
@@ -270,16 +236,16 @@ MMRESULT midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
 }
 
 // As the platform does: the header in flight comes back done, through the callback.
-MMRESULT midiOutReset(HMIDIOUT handle) {
-    const MMRESULT result = Record("midiOutReset", {U(handle)});
+MMRESULT midiOutReset(HMIDIOUT) {
+    const MMRESULT result = Record("midiOutReset");
     if (result == MMSYSERR_NOERROR) {
         RecordingWinmm::Instance().CompleteOutput();
     }
     return result;
 }
 
-MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT size) {
-    return Record("timeGetDevCaps", {size}, [&](State&) {
+MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT) {
+    return Record("timeGetDevCaps", {}, [&](Driver&) {
         caps->wPeriodMin = 1;
         caps->wPeriodMax = 1000000;
         return MMSYSERR_NOERROR;
@@ -297,14 +263,12 @@ MMRESULT timeEndPeriod(UINT period) {
 MMRESULT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK procedure, DWORD_PTR user,
                       UINT flags) {
     MMRESULT id = 0;
-    Record("timeSetEvent",
-           {delay, resolution, reinterpret_cast<std::uintptr_t>(procedure), user, flags},
-           [&](State& s) {
-               s.timerProcedure = procedure;
-               s.timerUser = user;
-               id = s.nextTimerId++;
-               return MMSYSERR_NOERROR;
-           });
+    Record("timeSetEvent", {delay, resolution, flags}, [&](Driver& d) {
+        d.timerProcedure = procedure;
+        d.timerUser = user;
+        id = d.nextTimerId++;
+        return MMSYSERR_NOERROR;
+    });
     return id;
 }
 

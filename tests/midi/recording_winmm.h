@@ -1,5 +1,5 @@
-// A WinMM that records every call the ports and the timer make and plays the driver's part on
-// the test's command. Linked into the port tests in place of the real layer.
+// A WinMM that records the calls the ports and the timer make and plays the driver's part on the
+// test's command. Linked in place of the real layer where a test must order every driver event.
 #pragma once
 
 #include <cstdint>
@@ -14,60 +14,47 @@
 
 namespace kt73b::testing {
 
-struct WinmmCall {
-    std::string name;
-    std::vector<std::uintptr_t> args;
-};
-
 class RecordingWinmm {
   public:
     // What the driver holds; read and written under the recorder's lock only.
     struct State {
         bool recording = true;
-        std::vector<WinmmCall> calls;
+        // Each call's name and the numbers that say what it asked for ("timeSetEvent 50 1 257").
+        std::vector<std::string> calls;
         std::map<std::string, std::deque<MMRESULT>> failNext;
         std::vector<std::string> inputs{"USB Audio Device", "VELK KT Series"};
         std::vector<std::string> outputs{"USB Audio Device", "VELK KT Series"};
-        DWORD_PTR inCallback = 0;
-        DWORD_PTR inInstance = 0;
+        DWORD_PTR inCallback = 0, inInstance = 0;
         std::deque<MIDIHDR*> inQueue;
         bool outAtOnce = true;
         std::function<void(MIDIHDR*)> longMsgHook;
         MIDIHDR* outInFlight = nullptr;
-        DWORD_PTR outCallback = 0;
-        DWORD_PTR outInstance = 0;
+        DWORD_PTR outCallback = 0, outInstance = 0;
         LPTIMECALLBACK timerProcedure = nullptr;
         DWORD_PTR timerUser = 0;
         UINT nextTimerId = 7;
     };
-
-    static RecordingWinmm& Instance() {
-        static auto* winmm = new RecordingWinmm;
-        return *winmm;
-    }
-
-    // The state, with the recorder's lock held while the returned object lives.
     struct LockedState {
         std::unique_lock<std::mutex> lock;
         State* state;
         State* operator->() { return state; }
     };
+
+    // Never destroyed: a driver thread may still call in while the process ends.
+    static RecordingWinmm& Instance() {
+        static auto* winmm = new RecordingWinmm;
+        return *winmm;
+    }
+    // The state, with the recorder's lock held while the returned object lives.
     LockedState Locked() { return {std::unique_lock(mutex_), &state_}; }
 
-    // Back to a fresh machine: no calls, no failures, the default devices, nothing open.
+    // Back to a fresh machine: no calls, no failures, two devices each way, nothing open.
     void Reset() { *Locked().state = State{}; }
-    std::vector<WinmmCall> Calls() { return Locked()->calls; }
-    std::vector<std::string> CallNames() {
-        std::vector<std::string> names;
-        for (const auto& call : Calls()) {
-            names.push_back(call.name);
-        }
-        return names;
-    }
+    std::vector<std::string> Calls() { return Locked()->calls; }
     void ClearCalls() { Locked()->calls.clear(); }
-    // Off: calls still behave, but are not kept (for the stress test's hundred thousand).
+    // Off: calls still behave, but are not kept (for the tests of a hundred thousand).
     void SetRecording(bool on) { Locked()->recording = on; }
-    // The next call of `name` returns `result` and does nothing else.
+    // The next call named `name` returns `result` and does nothing else.
     void FailNext(const std::string& name, MMRESULT result) {
         Locked()->failNext[name].push_back(result);
     }
@@ -77,30 +64,26 @@ class RecordingWinmm {
         state->outputs = std::move(outputs);
     }
 
-    // The driver's side of midiIn: the buffers queued with midiInAddBuffer, oldest first.
-    std::vector<MIDIHDR*> QueuedInputBuffers() {
-        auto state = Locked();
-        return {state->inQueue.begin(), state->inQueue.end()};
-    }
+    // The driver's side of midiIn: the buffers midiInAddBuffer queued and no reset gave back.
+    std::size_t QueuedInputBuffers() { return Locked()->inQueue.size(); }
     // Fills the oldest queued buffer with `bytes`, marks it done (or not) and calls the callback
-    // with `message`; false when no buffer is queued.
+    // with `message`; false when none is queued.
     bool ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message = MIM_LONGDATA,
                            bool done = true);
-    // Calls the open input's callback as the driver would, outside the lock.
+    // Calls the open input's callback outside the lock, as a driver's thread would.
     void CallInputCallback(UINT message, DWORD_PTR param1);
 
-    // What midiOutLongMsg does with a header it accepted: mark it done at once (and call the
-    // output's callback with MOM_DONE) or leave it to CompleteOutput or midiOutReset.
+    // What midiOutLongMsg does with a header: mark it done at once (and call back with MOM_DONE)
+    // or leave it in flight for CompleteOutput or midiOutReset.
     void SetOutputCompletesAtOnce(bool atOnce) { Locked()->outAtOnce = atOnce; }
-    // Marks the header in flight done and calls the output's callback with MOM_DONE, as the
-    // driver does when the message has left; false when no header is in flight.
+    // Marks the header in flight done and calls back with MOM_DONE; false when none is in flight.
     bool CompleteOutput();
     // Called inside midiOutLongMsg once the header is accepted (after DONE, when at once).
     void SetLongMsgHook(std::function<void(MIDIHDR*)> hook) {
         Locked()->longMsgHook = std::move(hook);
     }
 
-    // The timer's side: the procedure and user value of the last timeSetEvent.
+    // The procedure and user value of the last timeSetEvent.
     LPTIMECALLBACK TimerProcedure() { return Locked()->timerProcedure; }
     DWORD_PTR TimerUser() { return Locked()->timerUser; }
 

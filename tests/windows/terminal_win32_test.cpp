@@ -7,7 +7,8 @@
 
 #include "platform/ui/terminal/console.h"
 #include "platform/ui/terminal/stop_signals.h"
-#include "tests/windows/window_probe.h"
+#include "platform/ui/win32/windows_api.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {

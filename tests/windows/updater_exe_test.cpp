@@ -10,15 +10,72 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <regex>
 
 #include "resources/ui/resource_ids.h"
-#include "tests/windows/program_process.h"
+#include "tests/windows/window_probe.h"
 
 namespace kt73b::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A copy of Updater.exe started in a folder of the test's, as a user starts it; ended by force if
+// the test leaves it running.
+class ProgramProcess {
+  public:
+    // `program` is a path of the build machine: Wine maps it onto the drive of the current folder.
+    ProgramProcess(const std::string& program, const fs::path& folder) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION created{};
+        std::string commandLine = "\"" + program + "\"";
+        if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.string().c_str(), &startup, &created)) {
+            CloseHandle(created.hThread);
+            process_ = created.hProcess;
+            processId_ = created.dwProcessId;
+        }
+    }
+    ~ProgramProcess() {
+        if (process_ != nullptr && !WaitForExit(0ms)) {
+            TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, INFINITE);
+        }
+        if (process_ != nullptr) {
+            CloseHandle(process_);
+        }
+    }
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    std::vector<HWND> Windows() const { return TopLevelWindows(processId_); }
+    // The main dialog once it shows with its title set; null if it did not come.
+    HWND WaitForMainWindow() const {
+        HWND main = nullptr;
+        WaitUntil([&] {
+            main = DialogWithControl(Windows(), IDC_MIDI_IN_LIST);
+            return main != nullptr && !TextOf(main).empty();
+        });
+        return main;
+    }
+    // The exit code once the process has ended, or nothing if it still runs after the wait.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = kWindowWait) const {
+        DWORD code = 0;
+        if (process_ == nullptr ||
+            WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_, &code)) {
+            return std::nullopt;
+        }
+        return code;
+    }
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
 
 std::string InstanceTitle(int number) {
     const std::string title = "Velk KT-73B System v3.00";
@@ -56,8 +113,7 @@ class UpdaterExeTest : public ::testing::Test {
     }
 
     ProgramProcess& Start() {
-        copies_.push_back(
-            std::make_unique<ProgramProcess>(KT73B_UPDATER_EXE, "", folder_.string()));
+        copies_.push_back(std::make_unique<ProgramProcess>(KT73B_UPDATER_EXE, folder_));
         EXPECT_TRUE(copies_.back()->Started()) << "error " << GetLastError();
         return *copies_.back();
     }

@@ -8,9 +8,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/ui/win32/windows_api.h"
 #include "platform/winmm/loopback/loopback_registry.h"
 #include "platform/winmm/mmsystem_api.h"
-#include "tests/windows/window_probe.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {

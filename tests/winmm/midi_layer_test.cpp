@@ -177,7 +177,9 @@ TEST_F(MidiLayerTest, In_AQueuedBufferIsTheDriversUntilTheResetAndTheCloseFreesT
     CloseInput();
 }
 
-TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIsNot) {
+// A send to a device that has gone fails: the dialog's run that loses its device checks that
+// (tests/dialog, failure paths).
+TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsAndHeardOfAfterwards) {
     HMIDIOUT out = nullptr;
     ASSERT_EQ(midiOutGetNumDevs(), 1u);
     ASSERT_EQ(midiOutOpen(&out, 0, reinterpret_cast<DWORD_PTR>(&CallbackLog::Proc<HMIDIOUT>),
@@ -199,9 +201,6 @@ TEST_F(MidiLayerTest, Out_ALongMessageIsDoneWhenTheCallReturnsOneToAGoneDeviceIs
     EXPECT_EQ(log[1].param1, reinterpret_cast<DWORD_PTR>(&header));
     EXPECT_EQ(log[1].flags & (MHDR_DONE | MHDR_INQUEUE), MHDR_DONE);
 
-    loopback::UnregisterDevice(id_);
-    EXPECT_NE(midiOutLongMsg(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
-    EXPECT_EQ(header.dwFlags & MHDR_DONE, 0u);
     ASSERT_EQ(midiOutUnprepareHeader(out, &header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     EXPECT_EQ(header.dwFlags & MHDR_PREPARED, 0u);
     ASSERT_EQ(midiOutClose(out), MMSYSERR_NOERROR);
