@@ -5,8 +5,6 @@
 
 #include <vector>
 
-#include "app/cli/exit_status.h"
-
 namespace kt73b::cli {
 namespace {
 
@@ -40,14 +38,6 @@ TEST(CliOptions, EachOptionSetsItsFieldAndValuesComeNextOrAfterAnEqualsSign) {
     parsed = Parse({"--fault=write#3=status:8", "--emulate"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.options.faultRules, "write#3=status:8");
-
-    // A count after --emulate only when it is a number; a fault for one device of several.
-    parsed = Parse({"--emulate", "4", "--fault", "3:not-in-update-mode", "--all", "--json"});
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(parsed.options.emulateCount, 4);
-    EXPECT_EQ(parsed.options.faultInstance, 3);
-    EXPECT_EQ(parsed.options.faultRules, "update-mode=status:11");
-    EXPECT_TRUE(parsed.options.all && parsed.options.json);
 }
 
 TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
@@ -73,18 +63,6 @@ TEST(CliOptions, EveryWrongCommandLineIsRefusedSayingWhatIsWrong) {
         EXPECT_FALSE(parsed.ok);
         EXPECT_NE(parsed.error.find(errorPart), std::string::npos) << parsed.error;
     }
-}
-
-TEST(CliHelp, NamesEveryOptionFaultScriptAndExitStatus) {
-    const std::string help = CliHelpText();
-    for (const char* option : {"--list", "--in PORT", "--out PORT", "--emulate", "--fault",
-                               "--firmware DIR", "--version", "--help", "--all", "--json"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-    }
-    EXPECT_NE(help.find("not-in-update-mode"), std::string::npos);
-    EXPECT_NE(help.find("finish-status-8"), std::string::npos);
-    EXPECT_NE(help.find(std::string(ExitStatusHelp())), std::string::npos);
-    EXPECT_NE(help.find("\"Please use the firmware update mode.\""), std::string::npos);
 }
 
 }  // namespace

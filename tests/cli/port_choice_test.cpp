@@ -42,14 +42,11 @@ TEST(PortChoice, DigitsAreAPositionAnythingElseAnExactName) {
     }
 }
 
-TEST(PortChoice, AFailureNamesThePortsAndTheOptionToChooseWith) {
-    EXPECT_EQ(ChoosePort(kPorts, "Other", 0, PortDirection::kOutput).error,
-              "no MIDI output is named \"Other\". The MIDI outputs are:\n"
-              "  0  USB Audio Device\n"
-              "  1  12\n"
-              "  2  VELK KT Series\n"
-              "  3  VELK KT Series (2)\n"
-              "Choose one with --out, by its position or its exact name.");
+// The list of ports and the option to choose with are the session's test's.
+TEST(PortChoice, AFailureSaysWhatWasNotFound) {
+    EXPECT_NE(ChoosePort(kPorts, "Other", 0, PortDirection::kOutput)
+                  .error.find("no MIDI output is named \"Other\". The MIDI outputs are:\n"),
+              std::string::npos);
     EXPECT_NE(ChoosePort(kPorts, "4", 0, PortDirection::kInput)
                   .error.find("there is no MIDI input at position"),
               std::string::npos);

@@ -107,14 +107,5 @@ TEST_F(PrinterTest, TheLineFitsTheWidthDroppingTheStatusTextBeforeTheBar) {
     }
 }
 
-TEST(ProgressPercentOf, ClampsAndSurvivesEmptyRanges) {
-    EXPECT_EQ(ProgressPercent(0, 10, 1), 10);
-    EXPECT_EQ(ProgressPercent(0, 2912256, 2910208), 99);
-    EXPECT_EQ(ProgressPercent(0, 10, 11), 100);
-    EXPECT_EQ(ProgressPercent(0, 10, -5), 0);
-    EXPECT_EQ(ProgressPercent(5, 5, 5), 0);
-    EXPECT_EQ(ProgressPercent(0, 2147483647, 2147483647), 100);
-}
-
 }  // namespace
 }  // namespace kt73b::ui
