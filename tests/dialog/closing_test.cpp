@@ -48,7 +48,6 @@ struct HeldRun {
 const HeldRun kHeldRuns[] = {
     {"IdentityWait", "identity=ignore", RequestKind::kIdentity, 1},
     {"UnboundedUpdateModeWait", "update-mode=ignore", RequestKind::kUpdateMode, 1},
-    {"EraseWait", "erase#1=ignore", RequestKind::kErase, 1},
     {"WriteWait", "write#3=ignore", RequestKind::kWrite, 3},
     {"RetryPause", "erase=status:1", RequestKind::kErase, 1},
 };

@@ -36,18 +36,6 @@ class ForeignDevice final : public winmm::Provider {
     std::atomic<int> opens{0};
 };
 
-// A bit at a time, apart from the engine's table: what `cksum -a crc32b` prints.
-std::uint32_t ReferenceCrc32(std::span<const std::uint8_t> bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const std::uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 class FirmwareGuard : public DialogTest {
   protected:
     void TearDown() override {
@@ -97,15 +85,6 @@ TEST_F(FirmwareGuard, ImagesFromAFolderAreRealAndAreTheBytesTheDeviceGets) {
     ImageSet set;
     ASSERT_TRUE(ReadImageFolder(WriteImageFolder(kImageSpecs.size()), set, error)) << error;
     EXPECT_TRUE(IsRealFirmware(set));
-    const std::string described = DescribeImageSet(set);
-    for (std::size_t i = 0; i < kImageSpecs.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "image %u: %u bytes, CRC-32 %08x",
-                      static_cast<unsigned>(kImageSpecs[i].id),
-                      static_cast<unsigned>(kImageSpecs[i].size),
-                      static_cast<unsigned>(ReferenceCrc32(set.images[i])));
-        EXPECT_NE(described.find(line), std::string::npos) << line << "\n" << described;
-    }
     UseImageSet(set);
     StartDevice();
     OpenDialog();

@@ -14,9 +14,6 @@ namespace {
 using emu::HostMessageKind;
 using emu::RequestKind;
 
-// Longer than any test here runs: no tick comes while it waits.
-constexpr unsigned kNoTickMs = 600000;
-
 class ReceiveSide : public DialogTest {
   protected:
     static UpdateTimings Timings(unsigned tickPeriodMs, bool dispatchOnArrival) {
@@ -26,17 +23,6 @@ class ReceiveSide : public DialogTest {
         return timings;
     }
 };
-
-// Without the wake-up, and no tick: the answer to the Identity Request waits in the queue for
-// a tick that never comes, so the identity wait times out.
-TEST_F(ReceiveSide, WithoutTheWakeUpAnAnswerWaitsForTheTick) {
-    StartDevice();
-    OpenDialog(1, Timings(kNoTickMs, false));
-    Execute();
-    ASSERT_TRUE(WaitForBoxes(1, kUpdateWait));
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Time out error(1)"});
-    EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
-}
 
 // The arrangement the wake-up replaces, and the one left when no thread can be had for it.
 TEST_F(ReceiveSide, TheTickAloneStillCarriesEveryAnswer) {
