@@ -35,25 +35,6 @@ struct Procedure {
     std::counting_semaphore<> released{0};
 };
 
-// A message queued while the receive side drains must not wait for the next tick, nor be seen
-// twice for nothing: the wakes during a run become exactly one more run.
-TEST(ReceiveThread, AWakeRunsTheProcedureAndWakesDuringARunFoldIntoOneMoreRun) {
-    Procedure procedure;
-    ReceiveThread thread;
-    ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
-    EXPECT_TRUE(thread.Running());
-    EXPECT_EQ(procedure.runs.load(), 0);  // nothing runs before the first wake
-    thread.OnInboundQueued();
-    ASSERT_TRUE(procedure.WaitForARun());
-    for (int i = 0; i < 5; ++i) {
-        thread.Wake();
-    }
-    procedure.Release();
-    ASSERT_TRUE(procedure.WaitForARun());
-    thread.Stop();
-    EXPECT_EQ(procedure.runs.load(), 2);
-}
-
 TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     Procedure procedure;
     ReceiveThread thread;
