@@ -34,20 +34,6 @@ TEST_F(ReceiveSide, TheTickAloneStillCarriesEveryAnswer) {
     EXPECT_EQ(FlashVersusImages(), "");
 }
 
-// The host identity reply carries the model byte only once a device has passed the model check.
-TEST_F(ReceiveSide, IdentityRequestBeforeTheModelCheckIsAnsweredWithFamilyZero) {
-    StartDevice("identity=ignore");
-    OpenDialog();
-    Execute();
-    // The host's ports are open once its Identity Request has reached the device.
-    ASSERT_TRUE(WaitForRequests(RequestKind::kIdentity, 1));
-    device_->WithEmulator([](emu::Emulator& emulator) { emulator.SendIdentityRequest(); });
-    const auto answers = WaitForHostAnswers(1);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].kind, HostMessageKind::kHostIdentityReply);
-    EXPECT_EQ(answers[0].value, 0x00);
-}
-
 // Many device requests while a 1 ms tick and the input's wake-ups both drive the receive side:
 // each is answered once, in order, with nothing lost between the two. Command 02 from the
 // device then counts as the answer to the update-mode request: the run goes on to erase.
