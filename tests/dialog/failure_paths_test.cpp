@@ -133,20 +133,6 @@ TEST_F(FailurePaths, RejectedModelIsKeptForTheNextRun) {
     EXPECT_EQ(HostIdentityFamily(), 0x57);
 }
 
-// Six failures of one chunk in a row, each logged when the device reported it, and the seventh
-// send is taken: the run goes on and every chunk reaches the flash.
-TEST_F(FailurePaths, SixFailedSendsOfAChunkThenSuccessGoesOn) {
-    CreateLogFile();
-    StartDevice("write#2-5=ignore;write#6-7=status:3");
-    OpenDialog();
-    Execute();
-    ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
-    EXPECT_EQ(LogTexts(), Texts(2, "(Flash Write)Transfer error occurred."));
-    EXPECT_TRUE(backend_.MessageBoxes().empty());
-    EXPECT_EQ(RequestCount(RequestKind::kWrite), 1902u + 6u);
-    EXPECT_EQ(FlashVersusImages(), "");
-}
-
 // Copy 2 pre-selects nothing (the device is not " (2)"), and -1 names no device here.
 TEST_F(FailurePaths, PortsThatDoNotOpenShowTheirBoxesAndSendNothing) {
     CreateLogFile();
