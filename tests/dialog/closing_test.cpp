@@ -69,10 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, ClosingDuring, ::testing::ValuesIn(kHeldRuns),
 
 TEST_F(Closing, WhileTheWorkerShowsAMessageBox) {
     backend_.SetBoxPolicy(ui::HeadlessBackend::BoxPolicy::kHoldUntilDismissed);
-    CreateLogFile();
-    StartDevice("identity=status:5");
-    OpenDialog(1, SlowTimings());
-    Execute();
+    StartRun("identity=status:5");
     ASSERT_TRUE(WaitForBoxes(1));
     // The log line came before the box; the box goes with the window and nothing follows it.
     EXPECT_EQ(LogTexts(), std::vector<std::string>{"Illegal device connected."});
