@@ -1,24 +1,19 @@
 // The resources Updater.exe carries, read back through the system's resource calls and compared
-// with the sources the Linux build reads too: dialog templates and strings (resources/ui/*.def),
-// the firmware images; and the manifest.
+// with the sources the Linux build reads too: the dialog templates' controls and the strings
+// (resources/ui/*.def); and the manifest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "engine/image_set.h"
 #include "platform/ui/win32/windows_api.h"
 #include "resources/ui/ui_resources.h"
 
 namespace kt73b::testing {
 namespace {
-
-const char* const kBinType = "BIN";
 
 // Reads an extended dialog template field by field, little-endian; a read past the end throws,
 // which fails the test.
@@ -84,11 +79,6 @@ std::string ClassNameOf(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return name;
-}
-
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class UpdaterExeResources : public ::testing::Test {
@@ -165,24 +155,6 @@ TEST_F(UpdaterExeResources, Manifest_RunsAsInvokerWithoutACommonControlsDependen
     EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos)
         << manifest;
     EXPECT_EQ(manifest.find("dependency"), std::string::npos);
-}
-
-// The firmware files in Updater.exe, and the lookup the update uses finding them in place in the
-// running program (this one carries the same resources).
-TEST_F(UpdaterExeResources, Images_AreTheFirmwareFilesAndTheLookupFindsThemInPlace) {
-    for (const ImageSpec& image : kImageSpecs) {
-        SCOPED_TRACE("image " + std::to_string(image.id));
-        const auto file =
-            FileBytes(std::string(KT73B_IMAGE_DIR) + "/" + std::to_string(image.id) + ".bin");
-        EXPECT_EQ(Bytes(kBinType, image.id).size(), image.size);
-        const auto found = LookupImage(image.id);
-        EXPECT_EQ(
-            found.data(),
-            ResourceBytes(GetModuleHandleA(nullptr), kBinType, MAKEINTRESOURCEA(image.id)).data());
-        EXPECT_TRUE(std::equal(found.begin(), found.end(), file.begin(), file.end()));
-    }
-    EXPECT_TRUE(LookupImage(130).empty());
-    EXPECT_TRUE(LookupImage(0).empty());
 }
 
 }  // namespace
