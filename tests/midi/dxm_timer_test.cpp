@@ -17,13 +17,6 @@ using Calls = std::vector<std::string>;
 // Periodic, a function to call, and a kill that waits for a running tick.
 const std::string kFlags = std::to_string(TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
 
-class CountingTimer final : public CDxMTimer {
-  public:
-    ~CountingTimer() override { Stop(); }
-    void OnTick() override { ++ticks_; }
-    int ticks_ = 0;
-};
-
 // A timer made, started twice (the second start ends the first), stopped and destroyed, as the
 // driver's refusals leave it: only a resolution raised is ended, a refused timer at once.
 TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
@@ -39,10 +32,6 @@ TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
          {"timeGetDevCaps", "timeBeginPeriod 1", "timeSetEvent 50 1 " + kFlags, "timeEndPeriod 1",
           "timeBeginPeriod 1", "timeSetEvent 20 1 " + kFlags, "timeKillEvent 7",
           "timeEndPeriod 1"}},
-        // Without capabilities it asks for the best resolution and raises none.
-        {"timeGetDevCaps",
-         {"timeGetDevCaps", "timeSetEvent 50 0 " + kFlags, "timeKillEvent 7",
-          "timeSetEvent 20 0 " + kFlags, "timeKillEvent 8"}},
         {"timeBeginPeriod",
          {"timeGetDevCaps", "timeBeginPeriod 1", "timeSetEvent 50 1 " + kFlags, "timeKillEvent 7",
           "timeBeginPeriod 1", "timeSetEvent 20 1 " + kFlags, "timeKillEvent 8",
@@ -63,17 +52,6 @@ TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
         }
         EXPECT_THAT(winmm.Calls(), ElementsAreArray(c.calls));
     }
-}
-
-// Without a procedure the timer ticks its own OnTick; a procedure and its user value carry every
-// update's tick (tests/dialog).
-TEST(DxMTimer, Start_WithoutAProcedureTicksOnTick) {
-    auto& winmm = RecordingWinmm::Instance();
-    winmm.Reset();
-    CountingTimer counting;
-    counting.Start(50);
-    winmm.TimerProcedure()(7, 0, winmm.TimerUser(), 0, 0);
-    EXPECT_EQ(counting.ticks_, 1);
 }
 
 }  // namespace

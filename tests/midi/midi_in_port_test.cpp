@@ -13,11 +13,6 @@
 #include "tests/midi/recording_winmm.h"
 
 namespace kt73b {
-namespace testing {
-// The blocks taken with nothrow new and not yet given back (live_allocations.cpp counts them).
-long LiveNothrowAllocations();
-}  // namespace testing
-
 namespace {
 
 using ::testing::ElementsAre;
@@ -99,10 +94,9 @@ TEST_F(MidiInPortTest, Close_EndsOnceKeepsTheQueueAndABufferTheDriverStillHolds)
     OpenPort();
     winmm_.FailNext("midiInReset", MMSYSERR_ERROR);
     port_->Close();
-    // Only now may it go: a stranded buffer is no leak until the driver has given it back.
-    const long stranded = testing::LiveNothrowAllocations();
+    // Only now may it go: freed early, the driver's write below is the sanitizer build's to
+    // find; never freed, its leak is.
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x7F, 0xF7}));
-    EXPECT_EQ(testing::LiveNothrowAllocations(), stranded - 2);
     EXPECT_EQ(port_->Front(), nullptr);
 }
 

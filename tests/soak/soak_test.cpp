@@ -1,6 +1,7 @@
 // Whole updates against the emulated device, judged by the run's events (soak_harness.h).
 // FaultSoak: a fault script drawn from each seed; every run completes with the images, or ends
-// with one failure as its row says, or waits for an update-mode answer that cannot come.
+// with one failure as its row says, or waits for an update-mode answer that cannot come. Each
+// row's own script is tests/dialog's (failure paths).
 // RandomClosing: the user closes the dialog in the identity wait, the unbounded update-mode
 // wait, an erase, any chunk, a retry pause, while a message box shows, or after the end; the
 // worker must end, and nothing may follow the close (the sanitizer builds watch for touches).
@@ -14,28 +15,12 @@ namespace {
 // A run without faults sends 1 + 1 + 3 + 1,902 + 1 requests.
 constexpr std::uint32_t kRequestsInARun = 1908;
 
-// One script for each failure a run against the device can end with.
-constexpr const char* kFailingScripts[] = {
-    "identity=ignore",      "identity=status:5", "identity=model:0x59", "update-mode=status:11",
-    "update-mode=status:2", "erase#2=ignore",    "erase=status:1",      "write#40-46=ignore",
-    "write#9-15=status:8",  "finish=ignore",
-};
-const char* FailingScript(std::uint64_t index) {
-    return kFailingScripts[index % std::size(kFailingScripts)];
-}
-
-// Every ninth seed takes the next failing script, so that every failure is met in a few hundred
-// runs; the rest draw their faults.
-RunPlan FaultPlan(std::uint64_t seed) {
-    return seed % 9 == 0 ? RunPlan{FailingScript(seed / 9), RunPlan::kAtTheEnd, false}
-                         : DrawFaults(seed, SoakTimings());
-}
-
 RunPlan ClosingPlan(std::uint64_t seed) {
     SoakRandom random(seed ^ 0x5A5A5A5A5A5A5A5Aull);
     const std::size_t moment = random.Weighted(std::array{15u, 15u, 55u, 15u});
-    if (moment == 1) {  // while the message box of a failing run shows
-        return {FailingScript(random.Next()), RunPlan::kAtTheEnd, true};
+    if (moment == 1) {  // while the message box of a run failing in the handshake or a write
+        return {random.Percent(50) ? "identity=status:5" : "write#9-15=status:8",
+                RunPlan::kAtTheEnd, true};
     }
     // In the handshake or the first erase, or anywhere, with the faults the draw brings; or in
     // the re-sends of chunks that failing answers refuse, where the close may fall in a pause.
@@ -53,7 +38,8 @@ class FaultSoak : public SoakHarness, public ::testing::WithParamInterface<int> 
 class RandomClosing : public SoakHarness, public ::testing::WithParamInterface<int> {};
 
 TEST_P(FaultSoak, EveryRunCompletesWithTheImagesOrEndsAsItsFailureRowSays) {
-    RunShard("FaultSoak", GetParam(), 4, KT73B_FAULT_SOAK_RUNS, FaultPlan);
+    RunShard("FaultSoak", GetParam(), 4, KT73B_FAULT_SOAK_RUNS,
+             [](std::uint64_t seed) { return DrawFaults(seed, SoakTimings()); });
 }
 
 TEST_P(RandomClosing, TheWorkerEndsAndNothingFollowsTheClose) {
