@@ -27,8 +27,6 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
   private:
     struct Seen {
         int step = -1;  // 0: the handshake
-        std::uint32_t position = 0;
-        std::uint32_t high = 0;  // the step's progress: position of high
         std::size_t events = 0;
     };
 
@@ -38,21 +36,18 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
     std::string AwaitEnd(std::size_t boxesBefore, const RunPlan& plan);
     bool WaitsForAnAnswerThatCannotCome();
     void JudgeFailure(const std::vector<std::string>& boxes, std::vector<std::string> lines);
-    void JudgeAgainstTheDevice(const std::vector<std::string>& lines, bool completed);
     void CloseAndJudge();
     void Expect(bool kept, const std::string& broken);
 
     // The run's events, on the dialog's thread, which alone writes seen_; the test's thread
     // reads it under eventsMutex_.
-    void Note(int step, std::uint32_t position, std::uint32_t high) {
+    void Note(int step) {
         std::lock_guard lock(eventsMutex_);
-        seen_ = {step, position, high, seen_.events + 1};
+        seen_ = {step, seen_.events + 1};
     }
-    void StepStarted(int step) override { Note(step, 0, 0); }
-    void ProgressMoved(std::uint32_t position, std::uint32_t high) override {
-        Note(seen_.step, position, high);
-    }
-    void StatusTextSet(std::string_view) override { Note(seen_.step, seen_.position, seen_.high); }
+    void StepStarted(int step) override { Note(step); }
+    void ProgressMoved(std::uint32_t, std::uint32_t) override { Note(seen_.step); }
+    void StatusTextSet(std::string_view) override { Note(seen_.step); }
     void Failed(FailureKind kind) override {
         StatusTextSet({});
         outcome_.Failed(kind);
