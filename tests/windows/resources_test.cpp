@@ -55,17 +55,6 @@ class TemplateCursor {
     std::size_t at_ = 0;
 };
 
-// The bytes of resource `name` of `type`, found as the program finds it; empty when there is none.
-std::span<const std::uint8_t> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name) {
-    HRSRC found = FindResourceA(module, name, type);
-    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes == nullptr) {
-        return {};
-    }
-    return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found)};
-}
-
 // Window class names are not case-sensitive; predefined classes may be stored as ordinals.
 std::string ClassNameOf(std::string name) {
     static constexpr const char* kPredefined[] = {"BUTTON",  "EDIT",      "STATIC",
@@ -93,8 +82,15 @@ class UpdaterExeResources : public ::testing::Test {
         }
     }
 
+    // The bytes of a resource, found as the program finds it; empty when there is none.
     std::span<const std::uint8_t> Bytes(LPCSTR type, int id) const {
-        return ResourceBytes(module_, type, MAKEINTRESOURCEA(id));
+        HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), type);
+        HGLOBAL loaded = found != nullptr ? LoadResource(module_, found) : nullptr;
+        const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+        if (bytes == nullptr) {
+            return {};
+        }
+        return {static_cast<const std::uint8_t*>(bytes), SizeofResource(module_, found)};
     }
 
     // A path of the build machine: Wine maps it onto the drive of the current folder.

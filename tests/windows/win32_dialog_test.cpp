@@ -59,13 +59,12 @@ class Win32DialogTest : public ::testing::Test {
         ui::SetBackend(nullptr);
     }
 
-    void StartDevice(const std::string& faults = "") {
+    // Starts the device with `faults`, then the dialog.
+    void OpenDialog(const std::string& faults = "") {
         emu::EmulatorSettings settings = emu::InstantSettings();
         std::string error;
         ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
         device_ = std::make_unique<emu::LoopbackEmulator>(settings);
-    }
-    void OpenDialog() {
         UpdateTimings timings;
         timings.retryPause = 2ms;
         timings.updateModePause = 2ms;
@@ -115,7 +114,6 @@ class Win32DialogTest : public ::testing::Test {
 };
 
 TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
-    StartDevice();
     OpenDialog();
     ClickButton(main_, IDOK);
     ASSERT_TRUE(WaitUntil([this] { return Status() == "Version update completed."; }, kUpdateWait))
@@ -136,7 +134,6 @@ TEST_F(Win32DialogTest, Update_RunsToCompletionAndWritesTheImages) {
 // The system menu carries the about entry, the window icon 128; the about box opens from the menu
 // while the update runs behind it.
 TEST_F(Win32DialogTest, SystemMenu_CarriesTheIconAndTheAboutEntryWhichOpensWhileTheUpdateRuns) {
-    StartDevice();
     OpenDialog();
     HMENU menu = GetSystemMenu(main_, FALSE);
     ASSERT_NE(menu, nullptr);
@@ -175,8 +172,7 @@ TEST_F(Win32DialogTest, SystemMenu_CarriesTheIconAndTheAboutEntryWhichOpensWhile
 }
 
 TEST_F(Win32DialogTest, MessageBox_IsOwnedByTheDialogAndTheRunRestoresTheControlsAfterIt) {
-    StartDevice("identity=status:5");
-    OpenDialog();
+    OpenDialog("identity=status:5");
     ClickButton(main_, IDOK);
     HWND box = WaitForOwnedDialog();
     ASSERT_NE(box, nullptr);
@@ -193,8 +189,7 @@ TEST_F(Win32DialogTest, MessageBox_IsOwnedByTheDialogAndTheRunRestoresTheControl
 }
 
 TEST_F(Win32DialogTest, Keyboard_EscapeClosesTheDialogWhileTheFocusedButtonIsDisabled) {
-    StartDevice("update-mode=ignore");  // the run waits for update mode until the window goes
-    OpenDialog();
+    OpenDialog("update-mode=ignore");  // the run waits for update mode until the window goes
     // The focus is what is tested: the dialog must hold it first. Under Xvfb without a window
     // manager, the X focus may still be with a window that has just gone.
     ASSERT_TRUE(WaitUntil([this] {
