@@ -21,15 +21,11 @@ InboundAction Classify(const Bytes& message, std::uint8_t model = kModel) {
 }
 
 constexpr InboundAction kDrop{InboundKind::kDrop, 0};
-constexpr InboundAction Status(std::uint8_t s) {
-    return {InboundKind::kReplyStatus, s};
-}
-constexpr InboundAction Answer(std::uint8_t r) {
-    return {InboundKind::kSendReply, r};
-}
-constexpr InboundAction Identity(std::uint8_t m) {
-    return {InboundKind::kReportedModel, m};
-}
+constexpr auto Status = [](std::uint8_t s) { return InboundAction{InboundKind::kReplyStatus, s}; };
+constexpr auto Answer = [](std::uint8_t r) { return InboundAction{InboundKind::kSendReply, r}; };
+constexpr auto Identity = [](std::uint8_t m) {
+    return InboundAction{InboundKind::kReportedModel, m};
+};
 constexpr InboundAction kAnswerIdentity{InboundKind::kSendIdentityReply, 0};
 
 struct Case {

@@ -58,11 +58,6 @@ class RecordingWinmm {
     void FailNext(const std::string& name, MMRESULT result) {
         Locked()->failNext[name].push_back(result);
     }
-    void SetDeviceNames(std::vector<std::string> inputs, std::vector<std::string> outputs) {
-        auto state = Locked();
-        state->inputs = std::move(inputs);
-        state->outputs = std::move(outputs);
-    }
 
     // The driver's side of midiIn: the buffers midiInAddBuffer queued and no reset gave back.
     std::size_t QueuedInputBuffers() { return Locked()->inQueue.size(); }

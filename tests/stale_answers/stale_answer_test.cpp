@@ -41,7 +41,8 @@ class StaleAnswers : public ::testing::Test {
   protected:
     void SetUp() override {
         winmm_.Reset();
-        winmm_.SetDeviceNames({"VELK KT Series"}, {"VELK KT Series"});
+        winmm_.Locked()->inputs = {"VELK KT Series"};
+        winmm_.Locked()->outputs = {"VELK KT Series"};
         winmm_.SetLongMsgHook([this](MIDIHDR* header) {  // on the sending thread
             std::lock_guard lock(sentMutex_);
             sent_.emplace_back(header->lpData, header->lpData + header->dwBufferLength);
