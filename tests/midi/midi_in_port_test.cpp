@@ -21,9 +21,16 @@ using testing::RecordingWinmm;
 using Bytes = std::vector<std::uint8_t>;
 using Calls = std::vector<std::string>;
 
-class MidiInPortTest : public ::testing::Test {
+// The fixture listens too: it records what the queue held each time the port said a message had
+// been queued.
+class MidiInPortTest : public ::testing::Test, public InboundListener {
   protected:
     void SetUp() override { winmm_.Reset(); }
+    void OnInboundQueued() override {
+        std::size_t length = 0;
+        const std::uint8_t* front = port_->Front(&length);
+        fronts_.push_back(front == nullptr ? Bytes{} : Bytes(front, front + length));
+    }
 
     // Opens the port on device 1 and forgets the calls that took.
     void OpenPort() {
@@ -45,6 +52,7 @@ class MidiInPortTest : public ::testing::Test {
 
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
     std::unique_ptr<MidiInPort> port_ = std::make_unique<MidiInPort>();
+    std::vector<Bytes> fronts_;
 };
 
 // A half-made open would keep the device busy and the buffer with a driver nobody closes.
@@ -100,27 +108,10 @@ TEST_F(MidiInPortTest, Close_EndsOnceKeepsTheQueueAndABufferTheDriverStillHolds)
     EXPECT_EQ(port_->Front(), nullptr);
 }
 
-// Records what the queue held each time the port said a message had been queued.
-class QueueWatcher final : public InboundListener {
-  public:
-    explicit QueueWatcher(MidiInPort& port) : port_(port) {}
-    void OnInboundQueued() override {
-        std::size_t length = 0;
-        const std::uint8_t* front = port_.Front(&length);
-        fronts_.push_back(front == nullptr ? Bytes{} : Bytes(front, front + length));
-    }
-
-    std::vector<Bytes> fronts_;
-
-  private:
-    MidiInPort& port_;
-};
-
 // The buffer goes back after every message, queued or not; only whole messages are queued, and
 // the listener hears of each once it is in the queue. The destructor closes.
 TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedAndHeardOf) {
-    QueueWatcher watcher(*port_);
-    port_->SetListener(&watcher);
+    port_->SetListener(this);
     OpenPort();
     ASSERT_TRUE(winmm_.ReturnInputBuffer({}));
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x01}, MIM_LONGERROR));
@@ -128,19 +119,19 @@ TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedA
     winmm_.CallInputCallback(MIM_DATA, 0x00407F90);
     winmm_.CallInputCallback(MIM_OPEN, 0);
     EXPECT_EQ(port_->Front(), nullptr);
-    EXPECT_TRUE(watcher.fronts_.empty());
+    EXPECT_TRUE(fronts_.empty());
 
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x05, 0xF7}));
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x06, 0xF7}));
     // The older message is still queued: the listener sees the head, the new one behind it.
-    EXPECT_EQ(watcher.fronts_, std::vector<Bytes>(2, Bytes{0xF0, 0x05, 0xF7}));
+    EXPECT_EQ(fronts_, std::vector<Bytes>(2, Bytes{0xF0, 0x05, 0xF7}));
     const auto calls = winmm_.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "midiInAddBuffer"), 5);
     EXPECT_EQ(winmm_.QueuedInputBuffers(), 1u);
 
     port_->SetListener(nullptr);
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x07, 0xF7}));
-    EXPECT_EQ(watcher.fronts_.size(), 2u);
+    EXPECT_EQ(fronts_.size(), 2u);
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x05, 0xF7}));
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x06, 0xF7}));
     port_.reset();
