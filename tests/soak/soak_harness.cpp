@@ -103,7 +103,8 @@ std::string SoakHarness::RunUpdate(const RunPlan& plan) {
                               : ui::HeadlessBackend::BoxPolicy::kDismissAtOnce);
     const std::size_t boxesBefore = backend_.MessageBoxes().size();
     StartDevice(plan.rules);
-    seen_ = {};  // no dialog is open to report
+    step_ = -1;  // no dialog is open to report
+    events_ = 0;
     outcome_.Reset();
     auto dialog = std::make_unique<CTn8UpdatorDlg>(1, SoakTimings());
     dialog->SetRunObserver(this);
@@ -138,7 +139,7 @@ std::string SoakHarness::RunUpdate(const RunPlan& plan) {
                "waits for the update mode after boxes " + Join(boxes) + ", lines " + Join(lines));
     }
     Expect(end != "hung", "neither ended nor waited for an answer that cannot come, in step " +
-                              std::to_string(Events().step));
+                              std::to_string(step_.load()));
     CloseAndJudge();
     return end;
 }
@@ -196,7 +197,7 @@ bool SoakHarness::WaitsForAnAnswerThatCannotCome() {
             return entry.direction == emu::Direction::kHostToDevice && entry.bytes.size() > 4 &&
                    entry.bytes[1] == kManufacturerId && entry.bytes[4] == kCommandUpdateMode;
         });
-        waits = Events().step == 0 && !emulator.NextDue() && request != entries.rend() &&
+        waits = step_.load() == 0 && !emulator.NextDue() && request != entries.rend() &&
                 std::none_of(entries.rbegin(), request, CountsAsAnswer);
     });
     return waits;
@@ -213,7 +214,7 @@ void SoakHarness::CloseAndJudge() {
         },
         kCloseBound);
     const auto happenings = [this] {
-        return backend_.MessageBoxes().size() + LogTexts().size() + Events().events;
+        return backend_.MessageBoxes().size() + LogTexts().size() + events_.load();
     };
     const std::size_t before = happenings();
     if (closed.wait_for(kCloseBound) != std::future_status::ready) {

@@ -3,8 +3,8 @@
 // KT73B_SOAK_RUNS and KT73B_SOAK_SEED choose the runs, so a failing seed can be run again alone.
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,11 +25,6 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
                   const std::function<RunPlan(std::uint64_t)>& draw);
 
   private:
-    struct Seen {
-        int step = -1;  // 0: the handshake
-        std::size_t events = 0;
-    };
-
     std::string RunUpdate(const RunPlan& plan);  // the name of its end, for the tally
     // How the run ended: "completed", "failed", "waiting for the update mode", "closed during
     // the run" or "hung".
@@ -39,30 +34,24 @@ class SoakHarness : public testing::DialogTest, private RunObserver {
     void CloseAndJudge();
     void Expect(bool kept, const std::string& broken);
 
-    // The run's events, on the dialog's thread, which alone writes seen_; the test's thread
-    // reads it under eventsMutex_.
-    void Note(int step) {
-        std::lock_guard lock(eventsMutex_);
-        seen_ = {step, seen_.events + 1};
+    // The run's events arrive on the dialog's thread; the test's thread reads the atomics.
+    void StepStarted(int step) override {
+        step_ = step;
+        ++events_;
     }
-    void StepStarted(int step) override { Note(step); }
-    void ProgressMoved(std::uint32_t, std::uint32_t) override { Note(seen_.step); }
-    void StatusTextSet(std::string_view) override { Note(seen_.step); }
+    void ProgressMoved(std::uint32_t, std::uint32_t) override { ++events_; }
+    void StatusTextSet(std::string_view) override { ++events_; }
     void Failed(FailureKind kind) override {
-        StatusTextSet({});
+        ++events_;
         outcome_.Failed(kind);
     }
     void Completed() override {
-        StatusTextSet({});
+        ++events_;
         outcome_.Completed();
     }
-    Seen Events() {
-        std::lock_guard lock(eventsMutex_);
-        return seen_;
-    }
 
-    std::mutex eventsMutex_;
-    Seen seen_;
+    std::atomic<int> step_{-1};  // 0: the handshake
+    std::atomic<std::size_t> events_{0};
     RunOutcome outcome_;              // the one rule of when the run has ended
     std::vector<std::string> found_;  // the broken promises of the current run
 };
