@@ -1,5 +1,7 @@
 #include "tests/windows/window_probe.h"
 
+#include <algorithm>
+
 namespace kt73b::testing {
 
 namespace {
@@ -14,8 +16,13 @@ std::string ClassOf(HWND window) {
     return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
-bool IsVisibleDialog(HWND window) {
-    return IsWindowVisible(window) && ClassOf(window) == "#32770";
+// The first visible dialog box among `windows` that `also` accepts, else null.
+template <typename Predicate>
+HWND FirstVisibleDialog(const std::vector<HWND>& windows, Predicate also) {
+    const auto found = std::find_if(windows.begin(), windows.end(), [&](HWND window) {
+        return IsWindowVisible(window) && ClassOf(window) == "#32770" && also(window);
+    });
+    return found != windows.end() ? *found : nullptr;
 }
 
 }  // namespace
@@ -50,21 +57,11 @@ std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId) {
 }
 
 HWND DialogWithControl(const std::vector<HWND>& windows, int controlId) {
-    for (HWND window : windows) {
-        if (IsVisibleDialog(window) && GetDlgItem(window, controlId) != nullptr) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FirstVisibleDialog(windows, [&](HWND w) { return GetDlgItem(w, controlId) != nullptr; });
 }
 
 HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner) {
-    for (HWND window : windows) {
-        if (IsVisibleDialog(window) && GetWindow(window, GW_OWNER) == owner) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FirstVisibleDialog(windows, [&](HWND w) { return GetWindow(w, GW_OWNER) == owner; });
 }
 
 std::string TextOf(HWND window) {
