@@ -72,6 +72,9 @@ const DeviceFault kDeviceFaults[] = {
     {"ThreeTimeOutsAndFourCrcErrorsEndAtTheSeventhFailure", FailureKind::kWriteRefused,
      "write#2-4=ignore;write#5-8=status:8", 4, "(CRC)Transfer error occurred.", RequestKind::kWrite,
      8, "3/6"},
+    {"FourFlashErrorsAfterThreeTimeOutsEndTheSame", FailureKind::kWriteRefused,
+     "write#2-4=ignore;write#5-8=status:3", 4, "(Flash Write)Transfer error occurred.",
+     RequestKind::kWrite, 8, "3/6"},
     {"UnansweredFinish", FailureKind::kFinishTimeOut, "finish=ignore", 0, "", RequestKind::kFinish,
      1, "6/6"},
 };
