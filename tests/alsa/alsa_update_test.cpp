@@ -20,7 +20,7 @@ class AlsaUpdate : public GuestTest {
         }
     }
 
-    std::unique_ptr<ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
+    std::unique_ptr<cli::ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
         args.insert(args.begin(), kInstant.begin(), kInstant.end());
         return StartEmulator(args, "emulator.log");
     }

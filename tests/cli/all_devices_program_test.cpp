@@ -9,12 +9,11 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <sstream>
 
+#include "app/cli/child_process.h"
 #include "app/failure_table.h"
 #include "platform/os/instance_lock.h"
-#include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
@@ -22,37 +21,15 @@
 namespace kt73b::cli {
 namespace {
 
-using kt73b::testing::ChildProcess;
+using kt73b::testing::Has;
 using kt73b::testing::ReadFile;
 using namespace std::chrono_literals;
 
 // Several whole updates side by side on a loaded 2-core machine.
 constexpr auto kUpdateLimit = 300s;
 
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class AllDevices : public ::testing::Test {
   protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.Path());  // where the copies write their log
-        // Instance locks of the test's own: other updaters on the machine keep theirs.
-        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
-            runtime_ = runtime;
-        }
-        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        if (runtime_) {
-            setenv("XDG_RUNTIME_DIR", runtime_->c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-
     // kt73b-update with `args`, standard output to out.txt and standard error to err.txt.
     std::unique_ptr<ChildProcess> Start(const std::string& args) {
         return ChildProcess::Start(
@@ -62,9 +39,7 @@ class AllDevices : public ::testing::Test {
     std::string Out() const { return ReadFile(dir_.Path() + "/out.txt"); }
     std::string Err() const { return ReadFile(dir_.Path() + "/err.txt"); }
 
-    kt73b::testing::TempDir dir_;
-    std::filesystem::path previous_;
-    std::optional<std::string> runtime_;
+    kt73b::testing::ScratchFolder dir_;  // where the copies write their log and claim instances
 };
 
 // The summary's line for `device`.

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <functional>
 
-#include "tests/support/child_process.h"
+#include "app/cli/child_process.h"
 #include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
@@ -18,9 +18,8 @@
 namespace kt73b::cli {
 namespace {
 
-using kt73b::testing::ChildProcess;
+using kt73b::testing::Has;
 using kt73b::testing::ReadFile;
-using kt73b::testing::TempDir;
 using namespace std::chrono_literals;
 using Command = std::vector<std::string>;
 
@@ -37,15 +36,6 @@ struct Result {
 
 class CliProgram : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_FALSE(dir_.Path().empty());
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.Path());  // where the program looks for its log
-        // The instance locks live there too: copies that other tests run do not number these.
-        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::current_path(previous_); }
-
     std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
         args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
         return ChildProcess::Start(args, OutputFile());
@@ -73,15 +63,8 @@ class CliProgram : public ::testing::Test {
     void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap,
                                                  const std::function<void()>& emulatorUp);
 
-    TempDir dir_;
-
-  private:
-    std::filesystem::path previous_;
+    kt73b::testing::ScratchFolder dir_;  // where the program keeps its log and instance locks
 };
-
-bool Has(const std::string& output, const std::string& text) {
-    return output.find(text) != std::string::npos;
-}
 
 // What main does with the parsed words: --help and --version end at once, a wrong command line
 // with the usage status; none of them starts an update.

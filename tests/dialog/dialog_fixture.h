@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -54,17 +53,12 @@ class DialogTest : public ::testing::Test {
     // Until the device has received `count` requests of `kind`, bounded.
     bool WaitForRequests(emu::RequestKind kind, std::uint32_t count);
     std::string FlashVersusImages();
-    // The answers the device has had to its own requests, once there are `count` of them.
-    std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count);
 
     ui::HeadlessBackend backend_;
     std::unique_ptr<emu::LoopbackEmulator> device_;
     std::unique_ptr<CTn8UpdatorDlg> dialog_;
     std::thread dialogThread_;
-
-  private:
-    std::filesystem::path previousDirectory_;
-    TempDir scratch_;  // the current directory while the test runs, for the log
+    const ScratchFolder scratch_;
 };
 
 }  // namespace kt73b::testing
