@@ -144,6 +144,8 @@ void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
     EXPECT_TRUE(
         Has(output, "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
         << output;
+    // The bytes written add up, over the three regions' steps, to the three images.
+    EXPECT_TRUE(Has(output, "[6/6] Version update completed.  (3804/3804 KiB)")) << output;
     EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
 }
 

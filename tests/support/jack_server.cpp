@@ -12,16 +12,7 @@
 
 namespace kt73b::testing {
 namespace {
-
 constexpr auto kStartTimeout = std::chrono::seconds(15);
-
-// Bounded: a server that has not taken a client by then is reported, not waited for.
-bool AcceptsClients(const std::string& name) {
-    const auto wait = cli::ChildProcess::Start(
-        {"jack_wait", "--server", name, "--wait", "--timeout", "15"}, "/dev/null");
-    return wait != nullptr && wait->WaitForExit(kStartTimeout + std::chrono::seconds(5)) == 0;
-}
-
 }  // namespace
 
 std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* why_not) {
@@ -40,7 +31,10 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
         *why_not = "jackd could not be started";
         return nullptr;
     }
-    if (!AcceptsClients(name)) {
+    // Bounded: a server that has not taken a client by then is reported, not waited for.
+    const auto wait = cli::ChildProcess::Start(
+        {"jack_wait", "--server", name, "--wait", "--timeout", "15"}, "/dev/null");
+    if (wait == nullptr || wait->WaitForExit(kStartTimeout + std::chrono::seconds(5)) != 0) {
         *why_not = "jackd did not accept clients within 15 s (it needs /dev/shm)";
         return nullptr;
     }
