@@ -15,9 +15,7 @@ class AlsaUpdate : public GuestTest {
   protected:
     void SetUp() override {
         GuestTest::SetUp();
-        if (!IsSkipped()) {
-            std::ofstream(File("TEST_LOG.txt")).flush();
-        }
+        std::ofstream(File("TEST_LOG.txt")).flush();
     }
 
     std::unique_ptr<cli::ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
