@@ -107,10 +107,6 @@ std::vector<std::string> DialogTest::BoxTexts() const {
     return texts;
 }
 
-void DialogTest::CreateLogFile() const {
-    std::ofstream(kLogFileName).flush();
-}
-
 std::vector<std::string> DialogTest::LogTexts() const {
     std::ifstream in(kLogFileName, std::ios::binary);
     std::vector<std::string> texts;

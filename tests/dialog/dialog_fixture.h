@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/append_log.h"
 #include "app/updater_dialog.h"
 #include "emulator/loopback/loopback_emulator.h"
 #include "fast_timings.h"
@@ -47,7 +49,7 @@ class DialogTest : public ::testing::Test {
     bool WaitUntilRestored(std::chrono::milliseconds timeout = kShortWait);
     bool WaitForBoxes(std::size_t count, std::chrono::milliseconds timeout = kShortWait);
     std::vector<std::string> BoxTexts() const;
-    void CreateLogFile() const;
+    void CreateLogFile() const { std::ofstream(kLogFileName).flush(); }
     std::vector<std::string> LogTexts() const;  // the texts of the log's lines, in order
     std::uint32_t RequestCount(emu::RequestKind kind);
     // Until the device has received `count` requests of `kind`, bounded.

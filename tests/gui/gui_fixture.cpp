@@ -39,7 +39,7 @@ class GuiEnvironment final : public ::testing::Environment {
         setenv("LSAN_OPTIONS", "suppressions=" KT73B_LSAN_SUPPRESSIONS, 0);
         setenv("TSAN_OPTIONS", "suppressions=" KT73B_TSAN_SUPPRESSIONS, 0);
         wxApp::SetInstance(new wxApp);
-        if (!wxEntryStart(argc_, argv_) || !wxTheApp->CallOnInit()) {
+        if (!wxEntryStart(argc_, args_) || !wxTheApp->CallOnInit()) {
             g_unavailable = "wxWidgets could not open the display";
             return;
         }
@@ -82,7 +82,6 @@ class GuiEnvironment final : public ::testing::Environment {
     char name_[16] = "kt73b-gui-tests";
     char* args_[2] = {name_, nullptr};
     int argc_ = 1;
-    char** argv_ = args_;
     std::unique_ptr<cli::ChildProcess> xvfb_;  // null when the display was there already
     bool started_ = false;
 };
