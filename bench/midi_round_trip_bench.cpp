@@ -102,9 +102,9 @@ void BM_LoopbackRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_LoopbackRoundTrip)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 // Starts `peer_path` (the "VELK KT Series" test peer) and waits until it says it is ready.
-std::unique_ptr<testing::ChildProcess> StartJackPeer(const std::string& peer_path,
-                                                     std::string* why_not) {
-    auto peer = testing::ChildProcess::Start({peer_path});
+std::unique_ptr<cli::ChildProcess> StartJackPeer(const std::string& peer_path,
+                                                 std::string* why_not) {
+    auto peer = cli::ChildProcess::Start({peer_path});
     if (peer == nullptr) {
         *why_not = "the test peer could not be started";
         return nullptr;

@@ -29,7 +29,7 @@ std::unique_ptr<JackDevice> JackDevice::Start(const emu::EmulatorSettings& setti
     if (server == nullptr) {
         return nullptr;
     }
-    auto emulator = testing::ChildProcess::Start(EmulatorCommand(settings));
+    auto emulator = cli::ChildProcess::Start(EmulatorCommand(settings));
     if (emulator == nullptr) {
         *whyNot = "kt73b-emulator could not be started";
         return nullptr;

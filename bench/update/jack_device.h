@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "app/cli/child_process.h"
 #include "emulator/emulator.h"
-#include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 
 namespace kt73b::bench {
@@ -24,11 +24,11 @@ class JackDevice {
 
   private:
     JackDevice(std::unique_ptr<testing::JackServer> server,
-               std::unique_ptr<testing::ChildProcess> emulator)
+               std::unique_ptr<cli::ChildProcess> emulator)
         : server_(std::move(server)), emulator_(std::move(emulator)) {}
 
     std::unique_ptr<testing::JackServer> server_;
-    std::unique_ptr<testing::ChildProcess> emulator_;
+    std::unique_ptr<cli::ChildProcess> emulator_;
 };
 
 }  // namespace kt73b::bench

@@ -87,13 +87,8 @@ int ListsWith(const std::string& name) {
            InList(name, &midiOutGetNumDevs, &midiOutGetDevCapsA);
 }
 
-bool Contains(const Names& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 std::string KeyOf(const std::vector<winmm::PortDescriptor>& ports, const std::string& name) {
-    const auto it = std::find_if(ports.begin(), ports.end(),
-                                 [&](const winmm::PortDescriptor& p) { return p.name == name; });
+    const auto it = std::ranges::find(ports, name, &winmm::PortDescriptor::name);
     return it != ports.end() ? it->key : "";
 }
 
@@ -132,7 +127,8 @@ TEST_F(AlsaPorts, TheListNamesEveryPortAconnectShowsByTheNamingRule) {
     // Each case of the rule is there to be checked.
     for (const char* name :
          {"Midi Through", "VELK KT Series", "VELK KT Series (2)", "KT Two Ports:KT port B"}) {
-        EXPECT_TRUE(Contains(ins, name) && Contains(outs, name)) << name << "\n" << list.output;
+        EXPECT_TRUE(std::ranges::count(ins, name) && std::ranges::count(outs, name)) << name << "\n"
+                                                                                     << list.output;
     }
 }
 

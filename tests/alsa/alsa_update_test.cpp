@@ -15,12 +15,10 @@ class AlsaUpdate : public GuestTest {
   protected:
     void SetUp() override {
         GuestTest::SetUp();
-        if (!IsSkipped()) {
-            std::ofstream(File("TEST_LOG.txt")).flush();
-        }
+        std::ofstream(File("TEST_LOG.txt")).flush();
     }
 
-    std::unique_ptr<ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
+    std::unique_ptr<cli::ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
         args.insert(args.begin(), kInstant.begin(), kInstant.end());
         return StartEmulator(args, "emulator.log");
     }

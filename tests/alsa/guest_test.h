@@ -8,13 +8,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "tests/support/child_process.h"
+#include "app/cli/child_process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
@@ -32,32 +31,20 @@ struct ProgramResult {
     std::string output;  // standard output and standard error, as they came
 };
 
-inline bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class GuestTest : public ::testing::Test {
   protected:
     void SetUp() override {
         if (access("/dev/snd/seq", F_OK) != 0) {
             GTEST_SKIP() << "no ALSA sequencer here; CTest runs these in the User-Mode Linux guest";
         }
-        ASSERT_FALSE(dir_.Path().empty());
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.Path());  // where kt73b-update looks for its log
         setenv("JACK_DEFAULT_SERVER", ("kt73b-absent-" + std::to_string(getpid())).c_str(), 1);
-    }
-    void TearDown() override {
-        if (!previous_.empty()) {
-            std::filesystem::current_path(previous_);
-        }
     }
 
     // kt73b-emulator with `args`, once it serves its ALSA port; its output goes to `log`.
-    std::unique_ptr<ChildProcess> StartEmulator(std::vector<std::string> args,
-                                                const std::string& log) {
+    std::unique_ptr<cli::ChildProcess> StartEmulator(std::vector<std::string> args,
+                                                     const std::string& log) {
         args.insert(args.begin(), KT73B_EMULATOR_PROGRAM);
-        auto emulator = ChildProcess::Start(args, File(log));
+        auto emulator = cli::ChildProcess::Start(args, File(log));
         const bool serving =
             emulator && WaitUntil(
                             [&] {
@@ -72,7 +59,7 @@ class GuestTest : public ::testing::Test {
     ProgramResult RunUpdater(std::vector<std::string> args, std::chrono::seconds limit) {
         args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
         const std::string output = File("update-" + std::to_string(++runs_) + ".txt");
-        auto program = ChildProcess::Start(args, output);
+        auto program = cli::ChildProcess::Start(args, output);
         if (!program) {
             return {std::nullopt, "kt73b-update could not be started"};
         }
@@ -92,8 +79,7 @@ class GuestTest : public ::testing::Test {
     std::string File(const std::string& name) const { return dir_.Path() + "/" + name; }
 
   private:
-    TempDir dir_;
-    std::filesystem::path previous_;
+    const ScratchFolder dir_;  // where kt73b-update keeps its log
     int runs_ = 0;
 };
 

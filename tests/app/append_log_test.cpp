@@ -23,19 +23,13 @@ CivilTime FixedUtc() {
 class AppendLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(dir_.Path());
         g_fixedUtc = {2017, 2, 23, 6, 24, 50};
         SetLogClock(&FixedUtc);
     }
-    void TearDown() override {
-        SetLogClock(nullptr);
-        fs::current_path(previous_);
-    }
+    void TearDown() override { SetLogClock(nullptr); }
     static std::string ReadLog() { return kt73b::testing::ReadFile(kLogFileName); }
 
-    kt73b::testing::TempDir dir_;
-    fs::path previous_;
+    const kt73b::testing::ScratchFolder dir_;
 };
 
 // Without the file nothing is created; an index outside the table writes nothing; a file that

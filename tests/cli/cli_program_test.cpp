@@ -1,7 +1,10 @@
 // kt73b-update as a program: what it says and exits with for a wrong command line, for output
 // nobody reads, and for Ctrl-C; and a whole update across two processes over a JACK server of
 // the test's own (jackd, and PipeWire through its libjack), kt73b-emulator on the other side. The
-// rest of its behaviour is its session's (update_session_test.cpp).
+// rest of its behaviour is its session's (update_session_test.cpp). With --all: several emulated
+// devices, each updated by a copy of its own (one failing, one whose instance another program
+// holds, the others ended by Ctrl-C), the JSON stream read back; and three kt73b-emulator
+// processes over a JACK server of the test's own, updated to the end.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,8 +12,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
-#include "tests/support/child_process.h"
+#include "app/cli/child_process.h"
+#include "app/failure_table.h"
+#include "platform/os/instance_lock.h"
 #include "tests/support/jack_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
@@ -18,9 +26,8 @@
 namespace kt73b::cli {
 namespace {
 
-using kt73b::testing::ChildProcess;
+using kt73b::testing::Has;
 using kt73b::testing::ReadFile;
-using kt73b::testing::TempDir;
 using namespace std::chrono_literals;
 using Command = std::vector<std::string>;
 
@@ -37,15 +44,6 @@ struct Result {
 
 class CliProgram : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_FALSE(dir_.Path().empty());
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.Path());  // where the program looks for its log
-        // The instance locks live there too: copies that other tests run do not number these.
-        setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::current_path(previous_); }
-
     std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
         args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
         return ChildProcess::Start(args, OutputFile());
@@ -73,15 +71,8 @@ class CliProgram : public ::testing::Test {
     void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap,
                                                  const std::function<void()>& emulatorUp);
 
-    TempDir dir_;
-
-  private:
-    std::filesystem::path previous_;
+    kt73b::testing::ScratchFolder dir_;  // where the program keeps its log and instance locks
 };
-
-bool Has(const std::string& output, const std::string& text) {
-    return output.find(text) != std::string::npos;
-}
 
 // What main does with the parsed words: --help and --version end at once, a wrong command line
 // with the usage status; none of them starts an update.
@@ -126,17 +117,22 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
     EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
 }
 
-// The emulator as fast as it goes (no link, command, erase or write time), each program with the
-// real JACK provider and kt73b-update with its own timings; `wrap` runs a program on the server's
-// libjack.
+// The emulator as fast as it goes (no link, command, erase or write time), ending after one
+// update with 0 only when its flash equals the images.
+Command InstantEmulator(Command more = {}) {
+    Command argv = {KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0", "--write-time=0",
+                    "--link-rate=0",        "--link-latency=0", "--once"};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return argv;
+}
+
+// Each program with the real JACK provider and kt73b-update with its own timings; `wrap` runs a
+// program on the server's libjack.
 void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
     const std::function<Command(Command)>& wrap, const std::function<void()>& emulatorUp) {
     std::ofstream("TEST_LOG.txt").flush();
     const std::string emulatorLog = dir_.Path() + "/emulator.log";
-    const auto emulator =
-        ChildProcess::Start(wrap({KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0",
-                                  "--write-time=0", "--link-rate=0", "--link-latency=0", "--once"}),
-                            emulatorLog);
+    const auto emulator = ChildProcess::Start(wrap(InstantEmulator()), emulatorLog);
     ASSERT_TRUE(emulator);
     ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
     emulatorUp();
@@ -161,6 +157,8 @@ void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
     EXPECT_TRUE(
         Has(output, "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
         << output;
+    // The bytes written add up, over the three regions' steps, to the three images.
+    EXPECT_TRUE(Has(output, "[6/6] Version update completed.  (3804/3804 KiB)")) << output;
     EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
 }
 
@@ -193,6 +191,156 @@ TEST_F(CliProgram, OverPipeWireACompleteUpdateLeavesTheImagesInTheEmulatorsFlash
         return argv;
     };
     ExpectACompleteUpdateAcrossTwoProcesses(onPipeWire, askedForAShortCycle);
+}
+
+// Several whole updates side by side on a loaded 2-core machine.
+constexpr auto kAllUpdatesLimit = 300s;
+
+class AllDevices : public CliProgram {
+  protected:
+    // kt73b-update with `args`, standard output to out.txt and standard error to err.txt.
+    std::unique_ptr<ChildProcess> Start(const std::string& args) {
+        return ChildProcess::Start(
+            {"/bin/sh", "-c", "exec '" KT73B_UPDATE_PROGRAM "' " + args + " >out.txt 2>err.txt"},
+            dir_.Path() + "/shell.txt");
+    }
+    std::string Out() const { return ReadFile(dir_.Path() + "/out.txt"); }
+    std::string Err() const { return ReadFile(dir_.Path() + "/err.txt"); }
+};
+
+// The summary's line for `device`.
+std::string SummaryLine(const std::string& summary, int device) {
+    std::istringstream lines(summary);
+    const std::string start = "     " + std::to_string(device) + "  ";
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with(start)) {
+            return line;
+        }
+    }
+    return "";
+}
+
+// Each device's JSON objects in the order they came; a line still being written is left out.
+std::map<int, std::vector<nlohmann::json>> EventsByDevice(const std::string& out) {
+    std::map<int, std::vector<nlohmann::json>> events;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto object = nlohmann::json::parse(line, nullptr, false);
+        if (object.is_object()) {
+            events[object.at("device").get<int>()].push_back(object);
+        }
+    }
+    return events;
+}
+
+bool HasEvent(const std::vector<nlohmann::json>& list, const std::string& event) {
+    return std::any_of(list.begin(), list.end(),
+                       [&](const auto& e) { return e.at("event") == event; });
+}
+
+// Per device: exactly one final object, the last, with the exit status its run ended with;
+// steps never go back.
+void ExpectOneFinalObjectLast(const std::vector<nlohmann::json>& list, bool completed) {
+    ASSERT_FALSE(list.empty());
+    EXPECT_EQ(list.back().at("event"), "final");
+    EXPECT_EQ(std::count_if(list.begin(), list.end(),
+                            [](const auto& e) { return e.at("event") == "final"; }),
+              1);
+    EXPECT_EQ(list.back().at("exit_status").get<int>() == 0, completed);
+    int step = 0;
+    for (const auto& e : list) {
+        if (e.at("event") == "step") {
+            EXPECT_GE(e.at("step").get<int>(), step);
+            step = e.at("step").get<int>();
+        }
+    }
+}
+
+// The copies' ids, from the process table: any that runs a copy of the program for --all.
+std::vector<int> CopiesRunning() {
+    std::vector<int> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
+        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+        if (cmdline.starts_with(KT73B_UPDATE_PROGRAM " --instance")) {
+            pids.push_back(std::stoi(entry.path().filename().string()));
+        }
+    }
+    return pids;
+}
+
+// Devices 1 and 4 are interrupted in the middle of their updates at the device's own pace, once
+// device 3 has failed; device 2 is never started.
+TEST_F(AllDevices, OneFailingOneHeldElsewhereAndCtrlCEndingTheRestEachInTheSummaryAndAsJson) {
+    std::ofstream("TEST_LOG.txt").flush();
+    os::InstanceLock held;
+    ASSERT_TRUE(held.TryClaim("Velk KT-73B System v3.00 (2)"));
+    const auto program = Start("--all --emulate 4 --fault 3:not-in-update-mode --json");
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(kt73b::testing::WaitUntil(
+        [&] {
+            auto events = EventsByDevice(Out());
+            return HasEvent(events[3], "failed") && HasEvent(events[1], "progress") &&
+                   HasEvent(events[4], "progress");
+        },
+        60s))
+        << Out();
+    EXPECT_EQ(CopiesRunning().size(), 2u);
+    program->Interrupt();
+    EXPECT_EQ(program->WaitForExit(60s), static_cast<int>(ExitStatus::kInterrupted)) << Err();
+    EXPECT_TRUE(CopiesRunning().empty());
+
+    const std::string boxText(FailureText(RowFor(FailureKind::kNotInUpdateMode)));
+    EXPECT_TRUE(Has(SummaryLine(Err(), 3), boxText)) << Err();
+    EXPECT_TRUE(Has(SummaryLine(Err(), 2), "held by another program")) << Err();
+    for (const int device : {1, 4}) {
+        EXPECT_TRUE(Has(SummaryLine(Err(), device), "interrupted in step ")) << Err();
+    }
+    EXPECT_TRUE(Has(ReadFile(dir_.Path() + "/TEST_LOG.txt"), boxText));
+
+    const std::string out = Out();
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(nlohmann::json::parse(line, nullptr, false).is_object()) << line;
+    }
+    auto events = EventsByDevice(out);
+    ASSERT_EQ(events.size(), 4u) << out;
+    for (auto& [device, list] : events) {
+        SCOPED_TRACE(device);
+        ExpectOneFinalObjectLast(list, false);
+    }
+    EXPECT_EQ(events[2].size(), 1u);  // not updated: its final object alone
+    ASSERT_GE(events[3].size(), 2u);
+    EXPECT_EQ(events[3][events[3].size() - 2].at("kind"), "not-in-update-mode");
+    EXPECT_EQ(events[4].back().at("out"), "VELK KT Series (4)");
+}
+
+TEST_F(AllDevices, OverJackThreeEmulatorProcessesAreUpdatedAtOnce) {
+    std::string error;
+    const auto server = kt73b::testing::JackServer::Start(256, &error);
+    ASSERT_TRUE(server) << error;
+    std::vector<std::unique_ptr<ChildProcess>> emulators;
+    for (const std::string name : {"VELK KT Series", "VELK KT Series (2)", "VELK KT Series (3)"}) {
+        const std::string log = dir_.Path() + "/" + name + ".log";
+        emulators.push_back(ChildProcess::Start(InstantEmulator({"--name", name}), log));
+        ASSERT_TRUE(WaitForOutput(log, " on JACK as ")) << ReadFile(log);
+    }
+    const auto program = Start("--all --json --firmware '" KT73B_IMAGE_DIR "'");
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->WaitForExit(kAllUpdatesLimit), 0) << Out() << Err();
+    for (auto& emulator : emulators) {
+        EXPECT_EQ(emulator->WaitForExit(30s), 0);  // --once: the flash equals the images
+    }
+    auto events = EventsByDevice(Out());
+    ASSERT_EQ(events.size(), 3u) << Out();
+    for (auto& [device, list] : events) {
+        SCOPED_TRACE(device);
+        EXPECT_TRUE(Has(SummaryLine(Err(), device), "completed")) << Err();
+        ExpectOneFinalObjectLast(list, true);
+        ASSERT_GE(list.size(), 2u);
+        EXPECT_EQ(list[list.size() - 2].at("event"), "completed");
+    }
+    EXPECT_EQ(events[3].back().at("out"), "VELK KT Series (3)");
 }
 
 }  // namespace

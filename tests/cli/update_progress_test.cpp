@@ -59,20 +59,6 @@ TEST_F(UpdateProgressTest, TheTimeLeftIsKnownOnceErasingAndWritingHaveBeenMeasur
     EXPECT_EQ(overdue->count(), 222);
 }
 
-TEST_F(UpdateProgressTest, WrittenBytesAddUpOverTheWriteSteps) {
-    At(0s, 3, kLowRegion, kLowRegion);
-    At(1s, 4, 10, 10);
-    At(2s, 5, 0x2C7000, 2048 * 3 + 100);  // whole chunks only
-    EXPECT_EQ(FiguresAt(2s).written, static_cast<std::uint64_t>(kLowRegion + 2048 * 3));
-    At(3s, 6, 0x2C7000, 0x2C7000);  // the range still the previous region's
-    EXPECT_EQ(FiguresAt(3s).written, static_cast<std::uint64_t>(kLowRegion + 0x2C7000));
-    At(4s, 6, 0xB0000, 0xB0000);
-    const ProgressFigures done = FiguresAt(4s);
-    EXPECT_EQ(done.written, kTotal);
-    ASSERT_TRUE(done.left.has_value());
-    EXPECT_EQ(done.left->count(), 0);
-}
-
 TEST(ProgressFiguresText, ShowsKibibytesAndMinutes) {
     EXPECT_EQ(FormatFigures({0, kTotal, std::nullopt}), "0/3804 KiB");
     EXPECT_EQ(FormatFigures({131072, kTotal, std::chrono::seconds(99)}), "128/3804 KiB, 1:39 left");

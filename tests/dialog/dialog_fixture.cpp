@@ -12,8 +12,6 @@
 
 namespace kt73b::testing {
 
-namespace fs = std::filesystem;
-
 namespace {
 CivilTime FixedUtc() {
     return {2017, 2, 23, 6, 24, 50};
@@ -21,9 +19,6 @@ CivilTime FixedUtc() {
 }  // namespace
 
 void DialogTest::SetUp() {
-    previousDirectory_ = fs::current_path();
-    ASSERT_FALSE(scratch_.Path().empty());
-    fs::current_path(scratch_.Path());
     SetLogClock(&FixedUtc);
     ui::SetBackend(&backend_);
     SetModelByte(0x57);  // one per process: every test starts as a fresh process would
@@ -35,7 +30,6 @@ void DialogTest::TearDown() {
     device_.reset();
     ui::SetBackend(nullptr);
     SetLogClock(nullptr);
-    fs::current_path(previousDirectory_);
 }
 
 void DialogTest::StartDevice(const std::string& faults, const std::string& name) {
@@ -113,10 +107,6 @@ std::vector<std::string> DialogTest::BoxTexts() const {
     return texts;
 }
 
-void DialogTest::CreateLogFile() const {
-    std::ofstream(kLogFileName).flush();
-}
-
 std::vector<std::string> DialogTest::LogTexts() const {
     std::ifstream in(kLogFileName, std::ios::binary);
     std::vector<std::string> texts;
@@ -145,18 +135,6 @@ std::string DialogTest::FlashVersusImages() {
         difference = emu::CompareFlashWithImages(emulator.Device().Flash(), &LookupImage);
     });
     return difference;
-}
-
-std::vector<emu::HostAnswer> DialogTest::WaitForHostAnswers(std::size_t count) {
-    std::vector<emu::HostAnswer> answers;
-    WaitUntil(
-        [&] {
-            device_->WithEmulator(
-                [&](emu::Emulator& emulator) { answers = emulator.Device().HostAnswers(); });
-            return answers.size() >= count;
-        },
-        kShortWait);
-    return answers;
 }
 
 }  // namespace kt73b::testing

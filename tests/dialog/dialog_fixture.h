@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/append_log.h"
 #include "app/updater_dialog.h"
 #include "emulator/loopback/loopback_emulator.h"
 #include "fast_timings.h"
@@ -48,23 +49,18 @@ class DialogTest : public ::testing::Test {
     bool WaitUntilRestored(std::chrono::milliseconds timeout = kShortWait);
     bool WaitForBoxes(std::size_t count, std::chrono::milliseconds timeout = kShortWait);
     std::vector<std::string> BoxTexts() const;
-    void CreateLogFile() const;
+    void CreateLogFile() const { std::ofstream(kLogFileName).flush(); }
     std::vector<std::string> LogTexts() const;  // the texts of the log's lines, in order
     std::uint32_t RequestCount(emu::RequestKind kind);
     // Until the device has received `count` requests of `kind`, bounded.
     bool WaitForRequests(emu::RequestKind kind, std::uint32_t count);
     std::string FlashVersusImages();
-    // The answers the device has had to its own requests, once there are `count` of them.
-    std::vector<emu::HostAnswer> WaitForHostAnswers(std::size_t count);
 
     ui::HeadlessBackend backend_;
     std::unique_ptr<emu::LoopbackEmulator> device_;
     std::unique_ptr<CTn8UpdatorDlg> dialog_;
     std::thread dialogThread_;
-
-  private:
-    std::filesystem::path previousDirectory_;
-    TempDir scratch_;  // the current directory while the test runs, for the log
+    const ScratchFolder scratch_;
 };
 
 }  // namespace kt73b::testing

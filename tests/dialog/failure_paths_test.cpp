@@ -30,10 +30,9 @@ class FailurePaths : public DialogTest {
         ASSERT_EQ(outcome_.WaitForEnd(kUpdateWait), RunOutcome::End::kFailed) << Status();
     }
     void ExpectReady() {
-        EXPECT_TRUE(Control(IDC_MIDI_IN_LIST).enabled);
-        EXPECT_TRUE(Control(IDC_MIDI_OUT_LIST).enabled);
-        EXPECT_TRUE(Control(ui::kIdOk).enabled);
-        EXPECT_TRUE(Control(IDC_RESCAN).enabled);
+        for (const int id : {IDC_MIDI_IN_LIST, IDC_MIDI_OUT_LIST, ui::kIdOk, IDC_RESCAN}) {
+            EXPECT_TRUE(Control(id).enabled) << id;
+        }
     }
 
     RunOutcome outcome_;

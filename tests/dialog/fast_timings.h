@@ -11,12 +11,9 @@ namespace kt73b::testing {
 inline UpdateTimings FastTimings() {
     using namespace std::chrono_literals;
     UpdateTimings timings;
-    timings.identityTimeout = 1500ms;
-    timings.eraseTimeout = 1500ms;
+    timings.identityTimeout = timings.eraseTimeout = timings.finishTimeout = 1500ms;
     timings.writeTimeout = 300ms;
-    timings.finishTimeout = 1500ms;
-    timings.retryPause = 2ms;
-    timings.updateModePause = 2ms;
+    timings.retryPause = timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
     return timings;
 }

@@ -7,6 +7,7 @@
 
 #include "dialog_fixture.h"
 #include "emulator/host_message.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {
@@ -52,7 +53,11 @@ TEST_F(ReceiveSide, DeviceRequestsAreAnsweredOnceEachWhileTickAndWakeUpsMeet) {
         });
         std::this_thread::yield();
     }
-    const auto answers = WaitForHostAnswers(kRequests);
+    std::vector<emu::HostAnswer> answers;
+    ASSERT_TRUE(WaitUntil([&] {
+        device_->WithEmulator([&](emu::Emulator& e) { answers = e.Device().HostAnswers(); });
+        return answers.size() >= kRequests;
+    }));
     ASSERT_EQ(answers.size(), kRequests);
     const std::pair<HostMessageKind, int> expected[] = {
         {HostMessageKind::kHostReply, 0},

@@ -11,10 +11,6 @@ namespace {
 
 using emu::RequestKind;
 
-bool Contains(const std::vector<std::string>& texts, const std::string& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 // Any answer to the finish request counts, a failing status too. No tick comes during the whole
 // update, so every answer reached the run by the input's wake-up of the receive side.
 TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
@@ -45,11 +41,11 @@ TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
     const auto steps = Control(IDC_STEP_COUNTER).textHistory;
     EXPECT_EQ(steps, (std::vector<std::string>{"0/6", "1/6", "2/6", "3/6", "4/6", "5/6", "6/6"}));
     const auto status = Control(IDC_STATUS_LINE).textHistory;
-    EXPECT_TRUE(Contains(status, "Erasing Flash memory."));
-    EXPECT_TRUE(Contains(status, "Data transmit  0 / 262144 "));
-    EXPECT_TRUE(Contains(status, "Data transmit  260096 / 262144 "));
-    EXPECT_TRUE(Contains(status, "Data transmit  2910208 / 2912256 "));
-    EXPECT_FALSE(Contains(status, "Data transmit  262144 / 262144 "));
+    EXPECT_TRUE(std::ranges::count(status, "Erasing Flash memory."));
+    EXPECT_TRUE(std::ranges::count(status, "Data transmit  0 / 262144 "));
+    EXPECT_TRUE(std::ranges::count(status, "Data transmit  260096 / 262144 "));
+    EXPECT_TRUE(std::ranges::count(status, "Data transmit  2910208 / 2912256 "));
+    EXPECT_FALSE(std::ranges::count(status, "Data transmit  262144 / 262144 "));
 
     // Completed: lists and Rescan enabled, Execute disabled, the bar at the last region's end.
     EXPECT_TRUE(Control(IDC_MIDI_IN_LIST).enabled);

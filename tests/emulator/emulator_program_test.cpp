@@ -5,13 +5,13 @@
 
 #include <chrono>
 
-#include "tests/support/child_process.h"
+#include "app/cli/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::emu {
 namespace {
 
-using kt73b::testing::ChildProcess;
+using kt73b::cli::ChildProcess;
 using kt73b::testing::ReadFile;
 
 constexpr auto kProgramLimit = std::chrono::seconds(20);

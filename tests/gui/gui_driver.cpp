@@ -6,9 +6,9 @@
 #include <sstream>
 #include <thread>
 
+#include "app/cli/child_process.h"
 #include "platform/ui/wx/message_box.h"
 #include "resources/ui/resource_ids.h"
-#include "tests/support/child_process.h"
 
 namespace kt73b::testing {
 
@@ -21,7 +21,7 @@ constexpr auto kToolWait = 30s;
 }  // namespace
 
 std::optional<int> RunTool(const std::vector<std::string>& argv) {
-    auto tool = ChildProcess::Start(argv, "/dev/null");
+    auto tool = cli::ChildProcess::Start(argv, "/dev/null");
     return tool != nullptr ? tool->WaitForExit(kToolWait) : std::nullopt;
 }
 
@@ -59,39 +59,31 @@ void GuiDriver::OnGui(const std::function<void()>& call) {
     pending->done.wait(lock, [&] { return pending->ran; });
 }
 
-wxPoint GuiDriver::PointerSpotOnTop() {
-    return Read<wxPoint>([this] {
+std::optional<int> GuiDriver::PointAndRun(std::vector<std::string> action) {
+    const wxPoint spot = Read<wxPoint>([this] {
         wxWindow* top = backend_.OpenMessageBox();
-        if (top == nullptr) {
-            top = Window(IDD_ABOUTBOX);
+        for (const int id : {IDD_ABOUTBOX, IDD_UPDATER_DIALOG}) {
+            top = top != nullptr ? top : Window(id);
         }
-        if (top == nullptr) {
-            top = Window(IDD_UPDATER_DIALOG);
-        }
-        if (top == nullptr) {
-            return wxPoint(0, 0);
-        }
-        return top->GetScreenPosition() + wxPoint(kPointerInset, kPointerInset);
+        return top != nullptr ? top->GetScreenPosition() + wxPoint(kPointerInset, kPointerInset)
+                              : wxPoint(0, 0);
     });
+    action.insert(action.begin(),
+                  {"xdotool", "mousemove", std::to_string(spot.x), std::to_string(spot.y)});
+    return RunTool(action);
 }
 
 void GuiDriver::PressKeys(const std::string& keys) {
-    const wxPoint spot = PointerSpotOnTop();
-    std::vector<std::string> command = {
-        "xdotool", "mousemove",       std::to_string(spot.x), std::to_string(spot.y),
-        "key",     "--clearmodifiers"};
+    std::vector<std::string> action = {"key", "--clearmodifiers"};
     std::istringstream names(keys);
     for (std::string name; names >> name;) {
-        command.push_back(name);
+        action.push_back(name);
     }
-    EXPECT_EQ(RunTool(command), 0) << "xdotool could not press " << keys;
+    EXPECT_EQ(PointAndRun(action), 0) << "xdotool could not press " << keys;
 }
 
 void GuiDriver::RightClick() {
-    const wxPoint spot = PointerSpotOnTop();
-    EXPECT_EQ(RunTool({"xdotool", "mousemove", std::to_string(spot.x), std::to_string(spot.y),
-                       "click", "3"}),
-              0);
+    EXPECT_EQ(PointAndRun({"click", "3"}), 0);
 }
 
 bool GuiDriver::SaveScreenshot(const std::string& path) {
@@ -106,14 +98,13 @@ void GuiDriver::CloseWhatIsOpen() {
     for (;;) {
         bool closedOne = false;
         OnGui([&] {
+            ui::WxDialogWindow* dialog = Window(IDD_ABOUTBOX);
+            dialog = dialog != nullptr ? dialog : Window(IDD_UPDATER_DIALOG);
             if (wxGenericMessageDialog* box = backend_.OpenMessageBox()) {
                 box->EndModal(wxID_OK);
                 closedOne = true;
-            } else if (ui::WxDialogWindow* about = Window(IDD_ABOUTBOX)) {
-                about->EndDialog(ui::kIdCancel);
-                closedOne = true;
-            } else if (ui::WxDialogWindow* main = Window(IDD_UPDATER_DIALOG)) {
-                main->EndDialog(ui::kIdCancel);
+            } else if (dialog != nullptr) {
+                dialog->EndDialog(ui::kIdCancel);
                 closedOne = true;
             }
         });

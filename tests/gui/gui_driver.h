@@ -71,7 +71,8 @@ class GuiDriver {
     bool SaveScreenshot(const std::string& path);
 
   private:
-    wxPoint PointerSpotOnTop();
+    // Runs xdotool's `action` with the pointer in the window on top.
+    std::optional<int> PointAndRun(std::vector<std::string> action);
     void CloseWhatIsOpen();
 
     ui::WxBackend& backend_;

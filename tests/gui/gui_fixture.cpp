@@ -7,15 +7,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/cli/child_process.h"
 #include "app/model_byte.h"
 #include "app/updater_app.h"
 #include "app/updater_dialog.h"
 #include "resources/ui/resource_ids.h"
-#include "tests/support/child_process.h"
 
 namespace kt73b::testing {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -41,7 +39,7 @@ class GuiEnvironment final : public ::testing::Environment {
         setenv("LSAN_OPTIONS", "suppressions=" KT73B_LSAN_SUPPRESSIONS, 0);
         setenv("TSAN_OPTIONS", "suppressions=" KT73B_TSAN_SUPPRESSIONS, 0);
         wxApp::SetInstance(new wxApp);
-        if (!wxEntryStart(argc_, argv_) || !wxTheApp->CallOnInit()) {
+        if (!wxEntryStart(argc_, args_) || !wxTheApp->CallOnInit()) {
             g_unavailable = "wxWidgets could not open the display";
             return;
         }
@@ -64,13 +62,13 @@ class GuiEnvironment final : public ::testing::Environment {
         if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0') {
             return true;
         }
-        const std::string xvfb = FindOnPath("Xvfb");
+        const std::string xvfb = cli::FindOnPath("Xvfb");
         if (xvfb.empty()) {
             g_unavailable = "no DISPLAY and no Xvfb on PATH (scripts/install-deps installs xvfb)";
             return false;
         }
         // -displayfd 1: the server picks a free display and writes its number on standard output.
-        xvfb_ = ChildProcess::Start(
+        xvfb_ = cli::ChildProcess::Start(
             {xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         const std::string number = xvfb_ != nullptr ? xvfb_->ReadLine(kServerStartWait) : "";
         if (number.empty()) {
@@ -84,8 +82,7 @@ class GuiEnvironment final : public ::testing::Environment {
     char name_[16] = "kt73b-gui-tests";
     char* args_[2] = {name_, nullptr};
     int argc_ = 1;
-    char** argv_ = args_;
-    std::unique_ptr<ChildProcess> xvfb_;  // null when the display was there already
+    std::unique_ptr<cli::ChildProcess> xvfb_;  // null when the display was there already
     bool started_ = false;
 };
 
@@ -95,8 +92,7 @@ class GuiEnvironment final : public ::testing::Environment {
 // Short pauses and a 2 ms tick: a whole update then takes a few seconds.
 UpdateTimings GuiTimings() {
     UpdateTimings timings;
-    timings.retryPause = 2ms;
-    timings.updateModePause = 2ms;
+    timings.retryPause = timings.updateModePause = 2ms;
     timings.tickPeriodMs = 2;
     return timings;
 }
@@ -107,25 +103,14 @@ void GuiTest::SetUp() {
     if (!g_unavailable.empty()) {
         GTEST_SKIP() << "no X display: " << g_unavailable;
     }
-    ASSERT_FALSE(scratch_.Path().empty());
-    previousDirectory_ = fs::current_path();
-    fs::current_path(scratch_.Path());
-    // The instance locks live here, apart from any other copy of the updater on this machine.
-    setenv("XDG_RUNTIME_DIR", scratch_.Path().c_str(), 1);
     SetModelByte(0x57);
     SetHostIdentityFamily(0);
     ui::SetBackend(&backend_);
 }
 
 void GuiTest::TearDown() {
-    if (!g_unavailable.empty()) {
-        return;
-    }
     ui::SetBackend(nullptr);
     device_.reset();
-    if (!previousDirectory_.empty()) {
-        fs::current_path(previousDirectory_);
-    }
 }
 
 void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {

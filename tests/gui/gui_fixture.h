@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,10 +36,7 @@ class GuiTest : public ::testing::Test {
     ui::WxBackend backend_;
     GuiDriver driver_{backend_};
     std::unique_ptr<emu::LoopbackEmulator> device_;
-    const TempDir scratch_;  // the current folder during the test, and the instance locks'
-
-  private:
-    std::filesystem::path previousDirectory_;
+    const ScratchFolder scratch_;
 };
 
 }  // namespace kt73b::testing

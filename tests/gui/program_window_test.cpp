@@ -1,7 +1,7 @@
 // The shipped demo program as a person starts it: its window found on the X display, keys
 // pressed with xdotool, and its exit status once the window has closed.
+#include "app/cli/child_process.h"
 #include "gui_fixture.h"
-#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::testing {
@@ -18,10 +18,10 @@ bool PressKeys(const std::string& window, const std::string& keys) {
 // GuiTest's scratch folder holds the program's instance locks and its output.
 TEST_F(GuiTest, DemoProgram_EscapeDuringAnUpdateEndsItCleanly) {
     const std::string output = scratch_.Path() + "/demo.out";
-    auto demo = ChildProcess::Start({KT73B_UPDATER_DEMO_PROGRAM}, output);
+    auto demo = cli::ChildProcess::Start({KT73B_UPDATER_DEMO_PROGRAM}, output);
     ASSERT_NE(demo, nullptr);
-    auto search = ChildProcess::Start({"xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                       R"(^Velk KT-73B System v3\.00$)"});
+    auto search = cli::ChildProcess::Start({"xdotool", "search", "--sync", "--onlyvisible",
+                                            "--name", R"(^Velk KT-73B System v3\.00$)"});
     ASSERT_NE(search, nullptr);
     const std::string window = search->ReadLine(kStartWait);
     ASSERT_FALSE(window.empty());

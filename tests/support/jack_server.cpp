@@ -12,20 +12,11 @@
 
 namespace kt73b::testing {
 namespace {
-
 constexpr auto kStartTimeout = std::chrono::seconds(15);
-
-// Bounded: a server that has not taken a client by then is reported, not waited for.
-bool AcceptsClients(const std::string& name) {
-    const auto wait = ChildProcess::Start(
-        {"jack_wait", "--server", name, "--wait", "--timeout", "15"}, "/dev/null");
-    return wait != nullptr && wait->WaitForExit(kStartTimeout + std::chrono::seconds(5)) == 0;
-}
-
 }  // namespace
 
 std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* why_not) {
-    const std::string jackd = FindOnPath("jackd");
+    const std::string jackd = cli::FindOnPath("jackd");
     if (jackd.empty()) {
         *why_not = "jackd is not installed (scripts/install-deps installs jackd2)";
         return nullptr;
@@ -33,14 +24,17 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
     static std::atomic<int> serial{0};
     const std::string name =
         "kt73b-" + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1));
-    auto process = ChildProcess::Start({jackd, "--no-realtime", "-n", name, "-d", "dummy", "-r",
-                                        "48000", "-p", std::to_string(period_frames)},
-                                       "/dev/null");
+    auto process = cli::ChildProcess::Start({jackd, "--no-realtime", "-n", name, "-d", "dummy",
+                                             "-r", "48000", "-p", std::to_string(period_frames)},
+                                            "/dev/null");
     if (process == nullptr) {
         *why_not = "jackd could not be started";
         return nullptr;
     }
-    if (!AcceptsClients(name)) {
+    // Bounded: a server that has not taken a client by then is reported, not waited for.
+    const auto wait = cli::ChildProcess::Start(
+        {"jack_wait", "--server", name, "--wait", "--timeout", "15"}, "/dev/null");
+    if (wait == nullptr || wait->WaitForExit(kStartTimeout + std::chrono::seconds(5)) != 0) {
         *why_not = "jackd did not accept clients within 15 s (it needs /dev/shm)";
         return nullptr;
     }
@@ -49,8 +43,8 @@ std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* wh
 }
 
 std::unique_ptr<PipeWireServer> PipeWireServer::Start(std::string* why_not) {
-    const std::string pipewire = FindOnPath("pipewire");
-    if (pipewire.empty() || FindOnPath("pw-jack").empty()) {
+    const std::string pipewire = cli::FindOnPath("pipewire");
+    if (pipewire.empty() || cli::FindOnPath("pw-jack").empty()) {
         *why_not =
             "pipewire or pw-jack is not installed (scripts/install-deps installs "
             "pipewire-bin and pipewire-jack)";
@@ -63,7 +57,7 @@ std::unique_ptr<PipeWireServer> PipeWireServer::Start(std::string* why_not) {
         return nullptr;
     }
     setenv("XDG_RUNTIME_DIR", runtime->Path().c_str(), 1);
-    auto process = ChildProcess::Start({pipewire}, "/dev/null");
+    auto process = cli::ChildProcess::Start({pipewire}, "/dev/null");
     const std::string socket = runtime->Path() + "/pipewire-0";
     if (process == nullptr ||
         !WaitUntil([&] { return std::filesystem::exists(socket); }, kStartTimeout)) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/child_process.h"
+#include "app/cli/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace kt73b::testing {
@@ -19,9 +19,10 @@ class JackServer {
     ~JackServer() { process_->Stop(); }
 
   private:
-    explicit JackServer(std::unique_ptr<ChildProcess> process) : process_(std::move(process)) {}
+    explicit JackServer(std::unique_ptr<cli::ChildProcess> process)
+        : process_(std::move(process)) {}
 
-    std::unique_ptr<ChildProcess> process_;
+    std::unique_ptr<cli::ChildProcess> process_;
 };
 
 // A headless `pipewire` on its stock configuration (its dummy driver runs the graph without a
@@ -33,11 +34,11 @@ class PipeWireServer {
     ~PipeWireServer() { process_->Stop(); }
 
   private:
-    PipeWireServer(std::unique_ptr<TempDir> runtime, std::unique_ptr<ChildProcess> process)
+    PipeWireServer(std::unique_ptr<TempDir> runtime, std::unique_ptr<cli::ChildProcess> process)
         : runtime_(std::move(runtime)), process_(std::move(process)) {}
 
     std::unique_ptr<TempDir> runtime_;
-    std::unique_ptr<ChildProcess> process_;
+    std::unique_ptr<cli::ChildProcess> process_;
 };
 
 }  // namespace kt73b::testing
