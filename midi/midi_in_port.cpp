@@ -196,15 +196,19 @@ void MidiInPort::OnMidiInput(UINT message, DWORD_PTR param1) {
     if (header == nullptr || !IsReceiveBuffer(header)) {
         return;
     }
+    bool queued = false;
     if (message == MIM_LONGDATA && (header->dwFlags & MHDR_DONE) != 0 &&
         header->dwBytesRecorded != 0) {
         // A driver's count beyond its buffer must not make the copy read past it.
         const std::size_t length = std::min(header->dwBytesRecorded, header->dwBufferLength);
-        if (queue_.Append(reinterpret_cast<const std::uint8_t*>(header->lpData), length)) {
-            NotifyListener();
-        }
+        queued = queue_.Append(reinterpret_cast<const std::uint8_t*>(header->lpData), length);
     }
+    // The buffer is back with the driver before anyone hears of the message: the listener's
+    // wake sends the next request, and a driver with no buffer drops the answer to it.
     HandBack(header);
+    if (queued) {
+        NotifyListener();
+    }
 }
 
 // Handover: the queue's lock orders the appended entry before whatever the listener wakes.

@@ -30,6 +30,7 @@ class MidiInPortTest : public ::testing::Test, public InboundListener {
         std::size_t length = 0;
         const std::uint8_t* front = port_->Front(&length);
         fronts_.push_back(front == nullptr ? Bytes{} : Bytes(front, front + length));
+        buffersWithTheDriver_.push_back(winmm_.QueuedInputBuffers());
     }
 
     // Opens the port on device 1 and forgets the calls that took.
@@ -53,6 +54,7 @@ class MidiInPortTest : public ::testing::Test, public InboundListener {
     RecordingWinmm& winmm_ = RecordingWinmm::Instance();
     std::unique_ptr<MidiInPort> port_ = std::make_unique<MidiInPort>();
     std::vector<Bytes> fronts_;
+    std::vector<std::size_t> buffersWithTheDriver_;  // at each of those moments
 };
 
 // A half-made open would keep the device busy and the buffer with a driver nobody closes.
@@ -109,7 +111,7 @@ TEST_F(MidiInPortTest, Close_EndsOnceKeepsTheQueueAndABufferTheDriverStillHolds)
 }
 
 // The buffer goes back after every message, queued or not; only whole messages are queued, and
-// the listener hears of each once it is in the queue. The destructor closes.
+// the listener hears of each once it is in the queue and the buffer is back. The destructor closes.
 TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedAndHeardOf) {
     port_->SetListener(this);
     OpenPort();
@@ -125,6 +127,8 @@ TEST_F(MidiInPortTest, Receive_EveryBufferGoesBackAndOnlyWholeMessagesAreQueuedA
     ASSERT_TRUE(winmm_.ReturnInputBuffer({0xF0, 0x06, 0xF7}));
     // The older message is still queued: the listener sees the head, the new one behind it.
     EXPECT_EQ(fronts_, std::vector<Bytes>(2, Bytes{0xF0, 0x05, 0xF7}));
+    // The buffer was back before each was heard of, ready for the answer to what comes next.
+    EXPECT_EQ(buffersWithTheDriver_, std::vector<std::size_t>(2, 1u));
     const auto calls = winmm_.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "midiInAddBuffer"), 5);
     EXPECT_EQ(winmm_.QueuedInputBuffers(), 1u);
