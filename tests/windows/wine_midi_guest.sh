@@ -29,17 +29,20 @@ wait_for() {
     return 1
 }
 
-# expect WHAT STATUS TEXT PROGRAM [ARG...]: the program ends with STATUS and its output holds TEXT.
+# expect WHAT STATUS TEXT PROGRAM [ARG...]: the program ends with STATUS within 240 s and its
+# output holds TEXT. The bound leaves the guest time to say what hung.
 expect() {
-    local what=$1 status=$2 text=$3
+    local what=$1 status=$2 text=$3 started=$SECONDS
     shift 3
-    wine "$@" >run.log 2>&1
+    timeout -k 10 240 wine "$@" >run.log 2>&1
     local got=$?
     if [ "$got" -eq "$status" ] && grep -qF -- "$text" run.log; then
-        echo "ok: $what"
+        echo "ok: $what ($((SECONDS - started)) s)"
     else
-        echo "FAILED: $what: status $got (expected $status), output:"
+        echo "FAILED: $what: status $got (expected $status; 124: no end within 240 s), output:"
         cat run.log
+        echo "The emulator's last messages:"
+        tail -n 20 emulator.log
         failures=$((failures + 1))
     fi
 }
@@ -57,7 +60,9 @@ wait_for 60 test -s display || { echo "Xvfb did not start in the guest"; exit 1;
 export DISPLAY=":$(cat display)"
 wineserver -p  # one server for the whole run, started with the display set
 
-"$emulator" --once --expect "$images" >emulator.log 2>&1 &
+# As fast as it goes: what is tested is Wine's driver between the two, not the device's pace.
+"$emulator" --once --expect "$images" --verbose --command-time=0 --erase-time=0 --write-time=0 \
+    --link-rate=0 --link-latency=0 >emulator.log 2>&1 &
 emulator_pid=$!
 wait_for 60 grep -q " on the ALSA sequencer as " emulator.log || {
     echo "kt73b-emulator did not serve its ALSA port:"
@@ -71,7 +76,7 @@ cp run.log list.log
 in=$(position "MIDI IN") out=$(position "MIDI OUT")
 expect "a port that is not there ends with 3" 3 "no MIDI input at position 99" \
     "$update_exe" --in 99 --out "$out"
-wine "$updater_exe_test" --gtest_filter="*.WineMidiDriver_*" >dialog.log 2>&1 || {
+timeout -k 10 120 wine "$updater_exe_test" --gtest_filter="*.WineMidiDriver_*" >dialog.log 2>&1 || {
     echo "FAILED: Updater.exe with Wine's driver:"
     failures=$((failures + 1))
 }
