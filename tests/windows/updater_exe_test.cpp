@@ -55,10 +55,12 @@ class ProgramProcess {
     // The main dialog once it shows with its title set; null if it did not come.
     HWND WaitForMainWindow() const {
         HWND main = nullptr;
-        WaitUntil([&] {
-            main = DialogWithControl(Windows(), IDC_MIDI_IN_LIST);
-            return main != nullptr && !TextOf(main).empty();
-        });
+        WaitUntil(
+            [&] {
+                main = DialogWithControl(Windows(), IDC_MIDI_IN_LIST);
+                return main != nullptr && !TextOf(main).empty();
+            },
+            kWindowWait);
         return main;
     }
     // The exit code once the process has ended, or nothing if it still runs after the wait.
