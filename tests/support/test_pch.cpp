@@ -1,0 +1,1 @@
+// Only the carrier of the tests' precompiled headers (tests/CMakeLists.txt).
