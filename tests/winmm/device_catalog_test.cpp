@@ -2,24 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/listed_ports.h"
+
 namespace kt73b::winmm {
 namespace {
 
-// A provider that only lists ports, put in place of the process's for one test.
-class ListedPorts final : public Provider {
-  public:
-    ListedPorts(std::initializer_list<PortDescriptor> ports) : ports_(ports) {}
-    std::vector<PortDescriptor> ListInputs() override { return ports_; }
-    std::vector<PortDescriptor> ListOutputs() override { return ports_; }
-    MMRESULT OpenInput(const std::string&, InputSink&, std::unique_ptr<InputConnection>*) override {
-        return MMSYSERR_NODRIVER;
-    }
-    MMRESULT OpenOutput(const std::string&, std::unique_ptr<OutputConnection>*) override {
-        return MMSYSERR_NODRIVER;
-    }
-
-    std::vector<PortDescriptor> ports_;
-};
+using testing::ListedPorts;
 
 class DeviceCatalog : public ::testing::Test {
   protected:
