@@ -12,6 +12,7 @@
 #include "app/updater_app.h"
 #include "app/updater_dialog.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/dialog/fast_timings.h"
 
 namespace kt73b::testing {
 
@@ -89,14 +90,6 @@ class GuiEnvironment final : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const g_environment =
     ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-// Short pauses and a 2 ms tick: a whole update then takes a few seconds.
-UpdateTimings GuiTimings() {
-    UpdateTimings timings;
-    timings.retryPause = timings.updateModePause = 2ms;
-    timings.tickPeriodMs = 2;
-    return timings;
-}
-
 }  // namespace
 
 void GuiTest::SetUp() {
@@ -121,12 +114,12 @@ void GuiTest::StartDevice(bool updateMode, emu::Micros writeTime) {
 }
 
 void GuiTest::RunUpdater(const std::function<void()>& script) {
-    driver_.Run([] { CTn8UpdatorApp("kt73b-updater-demo", GuiTimings()).InitInstance(); }, script);
+    driver_.Run([] { CTn8UpdatorApp("kt73b-updater-demo", ShortPauses()).InitInstance(); }, script);
 }
 
 int GuiTest::RunDialog(const std::function<void()>& script) {
     int result = 0;
-    driver_.Run([&] { result = CTn8UpdatorDlg(1, GuiTimings()).DoModal(); }, script);
+    driver_.Run([&] { result = CTn8UpdatorDlg(1, ShortPauses()).DoModal(); }, script);
     return result;
 }
 
