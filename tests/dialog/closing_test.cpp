@@ -26,13 +26,14 @@ class Closing : public DialogTest {
         OpenDialog(1, SlowTimings());
         Execute();
     }
-    // Closes the window and destroys the dialog, which joins the worker; bounded.
-    void CloseAndExpectTheWorkerToEnd() {
+    // Closes the window and destroys the dialog, which joins the worker; bounded. The log then
+    // holds `lines` alone.
+    void CloseAndExpectTheWorkerToEnd(const std::vector<std::string>& lines = {}) {
         auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
         ASSERT_EQ(closed.wait_for(kShortWait), std::future_status::ready)
             << "the worker did not end after the dialog closed";
         EXPECT_FALSE(backend_.IsOpen(IDD_UPDATER_DIALOG));
-        EXPECT_TRUE(LogTexts().empty());
+        EXPECT_EQ(LogTexts(), lines);
     }
 };
 
@@ -73,10 +74,8 @@ TEST_F(Closing, WhileTheWorkerShowsAMessageBox) {
     ASSERT_TRUE(WaitForBoxes(1));
     // The log line came before the box; the box goes with the window and nothing follows it.
     EXPECT_EQ(LogTexts(), std::vector<std::string>{"Illegal device connected."});
-    auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
-    ASSERT_EQ(closed.wait_for(kShortWait), std::future_status::ready);
+    CloseAndExpectTheWorkerToEnd({"Illegal device connected."});
     EXPECT_EQ(backend_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Illegal device connected."});
 }
 
 }  // namespace

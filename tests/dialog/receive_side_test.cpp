@@ -15,20 +15,14 @@ namespace {
 using emu::HostMessageKind;
 using emu::RequestKind;
 
-class ReceiveSide : public DialogTest {
-  protected:
-    static UpdateTimings Timings(unsigned tickPeriodMs, bool dispatchOnArrival) {
-        UpdateTimings timings = FastTimings();
-        timings.tickPeriodMs = tickPeriodMs;
-        timings.dispatchOnArrival = dispatchOnArrival;
-        return timings;
-    }
-};
+using ReceiveSide = DialogTest;
 
 // The arrangement the wake-up replaces, and the one left when no thread can be had for it.
 TEST_F(ReceiveSide, TheTickAloneStillCarriesEveryAnswer) {
     StartDevice();
-    OpenDialog(1, Timings(FastTimings().tickPeriodMs, false));
+    UpdateTimings timings = FastTimings();
+    timings.dispatchOnArrival = false;
+    OpenDialog(1, timings);
     Execute();
     ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
     EXPECT_TRUE(backend_.MessageBoxes().empty());
@@ -41,7 +35,9 @@ TEST_F(ReceiveSide, TheTickAloneStillCarriesEveryAnswer) {
 TEST_F(ReceiveSide, DeviceRequestsAreAnsweredOnceEachWhileTickAndWakeUpsMeet) {
     constexpr std::size_t kRequests = 400;
     StartDevice("update-mode=ignore");
-    OpenDialog(1, Timings(1, true));
+    UpdateTimings timings = FastTimings();
+    timings.tickPeriodMs = 1;  // wake-ups are on by default
+    OpenDialog(1, timings);
     Execute();
     ASSERT_TRUE(WaitForStatus("Erasing Flash memory."));
     for (std::size_t sent = 0; sent < kRequests; sent += 4) {

@@ -5,6 +5,7 @@
 
 #include "app/model_byte.h"
 #include "dialog_fixture.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {
@@ -23,11 +24,7 @@ TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
     ASSERT_TRUE(WaitForStatus("Version update completed.", kUpdateWait)) << Status();
     // The run restores the controls and then disables Execute: wait for both.
     ASSERT_TRUE(WaitUntilRestored());
-    ASSERT_TRUE(backend_.WaitUntil(
-        [](const ui::HeadlessBackend& b) {
-            return !b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(ui::kIdOk).enabled;
-        },
-        kShortWait));
+    ASSERT_TRUE(WaitUntil([this] { return !Control(ui::kIdOk).enabled; }, kShortWait));
 
     EXPECT_EQ(FlashVersusImages(), "");
     EXPECT_EQ(RequestCount(RequestKind::kIdentity), 1u);
@@ -56,11 +53,7 @@ TEST_F(DialogTest, CompleteUpdateWritesTheImagesAndReportsCompletion) {
     EXPECT_EQ(HostIdentityFamily(), 0x57);
 
     backend_.Click(IDD_UPDATER_DIALOG, IDC_RESCAN);
-    ASSERT_TRUE(backend_.WaitUntil(
-        [](const ui::HeadlessBackend& b) {
-            return b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(ui::kIdOk).enabled;
-        },
-        kShortWait));
+    ASSERT_TRUE(WaitUntil([this] { return Control(ui::kIdOk).enabled; }, kShortWait));
     EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "6/6");  // not reset at the end of a run
 }
 
