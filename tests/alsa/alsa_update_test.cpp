@@ -11,13 +11,9 @@ namespace {
 const std::vector<std::string> kInstant = {"--command-time=0", "--erase-time=0", "--write-time=0",
                                            "--link-rate=0", "--link-latency=0"};
 
+// Each test creates the log file the updater appends to.
 class AlsaUpdate : public GuestTest {
   protected:
-    void SetUp() override {
-        GuestTest::SetUp();
-        std::ofstream(File("TEST_LOG.txt")).flush();
-    }
-
     std::unique_ptr<cli::ChildProcess> StartInstantEmulator(std::vector<std::string> args) {
         args.insert(args.begin(), kInstant.begin(), kInstant.end());
         return StartEmulator(args, "emulator.log");
@@ -25,6 +21,7 @@ class AlsaUpdate : public GuestTest {
 };
 
 TEST_F(AlsaUpdate, ACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
+    std::ofstream(File("TEST_LOG.txt")).flush();
     const auto emulator = StartInstantEmulator({"--once"});
     ASSERT_TRUE(emulator);
     EXPECT_TRUE(Has(ReadFile(File("emulator.log")), "(no JACK server is running"));
@@ -46,6 +43,7 @@ TEST_F(AlsaUpdate, ACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
 
 // One row of the failure table, as over JACK: its box text, its exit status and its one log line.
 TEST_F(AlsaUpdate, ADeviceFaultEndsTheUpdateWithItsFailureAndLogLine) {
+    std::ofstream(File("TEST_LOG.txt")).flush();
     const auto emulator = StartInstantEmulator({"--fault-script", "not-in-update-mode"});
     ASSERT_TRUE(emulator);
     const ProgramResult update = RunUpdater(UpdateArgs({}), kUpdateLimit);

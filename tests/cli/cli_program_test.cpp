@@ -37,25 +37,11 @@ constexpr auto kProgramLimit = 30s;
 // leaves room for a loaded machine and for re-sends after lost messages.
 constexpr auto kUpdateLimit = 240s;
 
-struct Result {
-    std::optional<int> status;
-    std::string output;  // standard output and standard error, as they came
-};
-
 class CliProgram : public ::testing::Test {
   protected:
     std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
         args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
         return ChildProcess::Start(args, OutputFile());
-    }
-
-    Result Run(std::vector<std::string> args, std::chrono::seconds limit = kProgramLimit) {
-        auto program = Start(std::move(args));
-        if (!program) {
-            return {std::nullopt, "the program could not be started"};
-        }
-        const auto status = program->WaitForExit(limit);
-        return {status, ReadFile(OutputFile())};
     }
 
     // Until a program's output file holds `text`, bounded.
@@ -88,10 +74,13 @@ TEST_F(CliProgram, HelpAndVersionEndWithZeroAWrongCommandLineWithTheUsageStatus)
         {{"--firmware", "/no/such/dir"}, 14, "/no/such/dir/129.bin is missing"},
     };
     for (const auto& c : cases) {
-        const Result result = Run(c.args);
-        EXPECT_EQ(result.status, c.status) << c.args[0] << "\n" << result.output;
-        EXPECT_TRUE(Has(result.output, c.text)) << result.output;
-        EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
+        auto program = Start(c.args);
+        ASSERT_TRUE(program);
+        const auto status = program->WaitForExit(kProgramLimit);
+        const std::string output = ReadFile(OutputFile());
+        EXPECT_EQ(status, c.status) << c.args[0] << "\n" << output;
+        EXPECT_TRUE(Has(output, c.text)) << output;
+        EXPECT_FALSE(Has(output, "Updating through")) << output;
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "emulator/emulator.h"
 #include "emulator/fault_script_parser.h"
 #include "emulator/link_model.h"
@@ -8,9 +10,9 @@
 namespace kt73b::emu {
 namespace {
 
+using namespace std::chrono_literals;
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
-using testing::Answer;
 using testing::VirtualHost;
 
 EmulatorSettings SlowLink() {
@@ -31,18 +33,15 @@ TEST(EmulatorTiming, AnswerIsDueAfterLinkDeviceAndLinkAgainAndTheLogHoldsEachSte
     host.Clock().AdvanceTo(due);
     const auto answers = host.Device().TakeDue();
     ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].bytes, Answer(0));
+    EXPECT_EQ(answers[0].bytes, testing::Answer(0));
     EXPECT_FALSE(host.Device().NextDue());
 
     const auto& entries = host.Device().Log().Entries();
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].direction, Direction::kHostToDevice);
-    EXPECT_EQ(entries[0].sent, microseconds(0));
-    EXPECT_EQ(entries[0].arrives, microseconds(6300));
+    const auto step = [](const LogEntry& e) { return std::tuple(e.direction, e.sent, e.arrives); };
+    EXPECT_EQ(step(entries[0]), std::tuple(Direction::kHostToDevice, 0us, 6300us));
     EXPECT_EQ(entries[0].bytes, testing::UpdateModeRequest());
-    EXPECT_EQ(entries[1].direction, Direction::kDeviceToHost);
-    EXPECT_EQ(entries[1].sent, microseconds(8300));
-    EXPECT_EQ(entries[1].arrives, microseconds(15600));
+    EXPECT_EQ(step(entries[1]), std::tuple(Direction::kDeviceToHost, 8300us, 15600us));
     EXPECT_NE(FormatLogEntry(entries[1]).find("F0 52 00 57 00 00 F7"), std::string::npos);
 }
 

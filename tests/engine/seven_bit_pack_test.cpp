@@ -51,14 +51,13 @@ TEST(PackSevenBit, UnpackGivesBackWhatWasPackedForEveryLengthUpToAChunk) {
 
 TEST(UnpackSevenBit, RejectsWhatNoPackingProduces) {
     Bytes out(16);
-    const Bytes loneLeadingByte{0x00, 1, 2, 3, 4, 5, 6, 7, 0x00};  // last group has no data
-    EXPECT_EQ(UnpackSevenBit(out.data(), loneLeadingByte.data(), loneLeadingByte.size()), -1);
-    const Bytes dataBitSeven{0x00, 0x81};
-    EXPECT_EQ(UnpackSevenBit(out.data(), dataBitSeven.data(), dataBitSeven.size()), -1);
-    const Bytes leadingBitSeven{0x80, 0x01};
-    EXPECT_EQ(UnpackSevenBit(out.data(), leadingBitSeven.data(), leadingBitSeven.size()), -1);
-    const Bytes bitForMissingByte{0x20, 0x01};  // top bit claimed for a second byte
-    EXPECT_EQ(UnpackSevenBit(out.data(), bitForMissingByte.data(), bitForMissingByte.size()), -1);
+    // A last group without data, bit 7 in a data byte and in a leading byte, and a top bit
+    // claimed for a second byte that is not there.
+    for (const Bytes& packed : {Bytes{0x00, 1, 2, 3, 4, 5, 6, 7, 0x00}, Bytes{0x00, 0x81},
+                                Bytes{0x80, 0x01}, Bytes{0x20, 0x01}}) {
+        EXPECT_EQ(UnpackSevenBit(out.data(), packed.data(), packed.size()), -1)
+            << ::testing::PrintToString(packed);
+    }
 }
 
 TEST(Septets, DecodeRoundTripsAndRejectsBitSeven) {

@@ -7,8 +7,7 @@
 namespace kt73b::testing {
 namespace {
 
-constexpr auto kStartWait = 30s;
-constexpr auto kExitWait = 30s;
+constexpr auto kProgramWait = 30s;  // to show its window, and to end after Escape
 
 // Presses `keys` with the pointer in `window`: without a window manager, focus follows it.
 bool PressKeys(const std::string& window, const std::string& keys) {
@@ -23,14 +22,14 @@ TEST_F(GuiTest, DemoProgram_EscapeDuringAnUpdateEndsItCleanly) {
     auto search = cli::ChildProcess::Start({"xdotool", "search", "--sync", "--onlyvisible",
                                             "--name", R"(^Velk KT-73B System v3\.00$)"});
     ASSERT_NE(search, nullptr);
-    const std::string window = search->ReadLine(kStartWait);
+    const std::string window = search->ReadLine(kProgramWait);
     ASSERT_FALSE(window.empty());
     // At the device's own pace a whole update takes about a minute: Escape comes well within it.
     EXPECT_TRUE(PressKeys(window, "Return"));
     EXPECT_FALSE(demo->WaitForExit(2s).has_value()) << "Return must not end the program";
     // The focused Execute went disabled: Escape must still reach the dialog.
     EXPECT_TRUE(PressKeys(window, "Escape"));
-    EXPECT_EQ(demo->WaitForExit(kExitWait), 0) << ReadFile(output);
+    EXPECT_EQ(demo->WaitForExit(kProgramWait), 0) << ReadFile(output);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <numeric>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "app/update_timings.h"
 
@@ -19,7 +18,6 @@ class SoakRandom {
   public:
     explicit SoakRandom(std::uint64_t seed) : engine_(seed) {}
 
-    std::uint64_t Next() { return engine_(); }
     // Uniform in [low, high]; the tiny modulo bias does not matter for fault draws.
     std::uint64_t Between(std::uint64_t low, std::uint64_t high) {
         return low + engine_() % (high - low + 1);

@@ -43,11 +43,7 @@ bool OnlyAnswerLines(const std::vector<std::string>& lines) {
 }
 
 std::string Join(const std::vector<std::string>& texts) {
-    std::string joined;
-    for (const auto& text : texts) {
-        joined += (joined.empty() ? "\"" : ", \"") + text + "\"";
-    }
-    return "[" + joined + "]";
+    return ::testing::PrintToString(texts);
 }
 
 }  // namespace
