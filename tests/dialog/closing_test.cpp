@@ -1,7 +1,5 @@
 // Closing the dialog while a run waits, pauses or shows a message box: the worker ends at once,
 // shows nothing more and logs nothing more, and the dialog goes away cleanly.
-#include <gtest/gtest.h>
-
 #include <future>
 
 #include "dialog_fixture.h"

@@ -1,7 +1,5 @@
 // Every failing path of an update: its log lines, its message box, the controls after it and the
 // number of times a request was sent.
-#include <gtest/gtest.h>
-
 #include "app/failure_table.h"
 #include "app/log_messages.h"
 #include "app/model_byte.h"

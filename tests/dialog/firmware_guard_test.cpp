@@ -1,8 +1,6 @@
 // Placeholder images are not firmware: the dialog refuses to send them to a device it does not
 // emulate itself, whatever the device is called, and images read from a folder count as real
 // and are the bytes the device receives.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
 

@@ -1,6 +1,4 @@
 // The port lists and their pre-selection, with devices registered in-process under chosen names.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
 
