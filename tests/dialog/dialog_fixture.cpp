@@ -39,10 +39,6 @@ void DialogTest::StartDevice(const std::string& faults, const std::string& name)
     device_ = std::make_unique<emu::LoopbackEmulator>(settings, name);
 }
 
-void DialogTest::OpenDialog(int instanceNumber, UpdateTimings timings) {
-    OpenDialog(std::make_unique<CTn8UpdatorDlg>(instanceNumber, timings));
-}
-
 void DialogTest::OpenDialog(std::unique_ptr<CTn8UpdatorDlg> dialog) {
     dialog_ = std::move(dialog);
     dialogThread_ = std::thread([this] { dialog_->DoModal(); });
@@ -60,10 +56,6 @@ void DialogTest::CloseDialog() {
         dialogThread_.join();
     }
     dialog_.reset();  // joins the worker
-}
-
-ui::HeadlessControl DialogTest::Control(int id) const {
-    return backend_.ControlState(IDD_UPDATER_DIALOG, id).value_or(ui::HeadlessControl{});
 }
 
 bool DialogTest::WaitForStatus(const std::string& text, std::chrono::milliseconds timeout) {
@@ -92,11 +84,6 @@ bool DialogTest::WaitUntilRestored(std::chrono::milliseconds timeout) {
         timeout);
 }
 
-bool DialogTest::WaitForBoxes(std::size_t count, std::chrono::milliseconds timeout) {
-    return backend_.WaitUntil(
-        [count](const ui::HeadlessBackend& b) { return b.BoxesLocked().size() >= count; }, timeout);
-}
-
 std::vector<std::string> DialogTest::BoxTexts() const {
     std::vector<std::string> texts;
     for (const auto& box : backend_.MessageBoxes()) {
@@ -117,12 +104,6 @@ std::vector<std::string> DialogTest::LogTexts() const {
         texts.push_back(line.substr(24, line.size() - 25));
     }
     return texts;
-}
-
-std::uint32_t DialogTest::RequestCount(emu::RequestKind kind) {
-    std::uint32_t count = 0;
-    device_->WithEmulator([&](emu::Emulator& emulator) { count = emulator.RequestCount(kind); });
-    return count;
 }
 
 bool DialogTest::WaitForRequests(emu::RequestKind kind, std::uint32_t count) {

@@ -79,8 +79,7 @@ TEST_F(FirmwareGuard, ImagesFromAFolderAreRealAndAreTheBytesTheDeviceGets) {
 TEST_F(FirmwareGuard, AFolderWithAShortImageIsRefusedByName) {
     std::string error;
     ImageSet set;
-    const std::string folder = WriteImageFolder(2);
-    EXPECT_FALSE(ReadImageFolder(folder, set, error));
+    EXPECT_FALSE(ReadImageFolder(WriteImageFolder(2), set, error));
     EXPECT_NE(error.find("137.bin has 2912255 bytes; it must have 2912256"), std::string::npos)
         << error;
     EXPECT_EQ(set.origin, ImageOrigin::kPlaceholder);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -92,15 +93,11 @@ void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
 }
 
 bool RecordingWinmm::CompleteOutput() {
-    DWORD_PTR callback = 0;
-    DWORD_PTR instance = 0;
-    MIDIHDR* header = nullptr;
-    {
+    const auto [callback, instance, header] = [this] {
         auto state = Locked();
-        callback = state->outCallback;
-        instance = state->outInstance;
-        header = std::exchange(state->outInFlight, nullptr);
-    }
+        return std::tuple(state->outCallback, state->outInstance,
+                          std::exchange(state->outInFlight, nullptr));
+    }();
     if (header == nullptr) {
         return false;
     }

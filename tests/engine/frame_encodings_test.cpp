@@ -1,13 +1,16 @@
-// The two 7-bit encodings of the device's frames: packed data and 32-bit values in septets.
+// The encodings of the device's frames: packed data, 32-bit values in septets, and the chunk's
+// check value.
 #include "engine/seven_bit_pack.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "engine/chunk_crc.h"
 #include "engine/protocol_constants.h"
 #include "engine/septets.h"
 
@@ -72,6 +75,17 @@ TEST(Septets, DecodeRoundTripsAndRejectsBitSeven) {
     std::uint32_t untouched = 1234;
     EXPECT_FALSE(DecodeSeptets(broken, 5, untouched));
     EXPECT_EQ(untouched, 1234u);
+}
+
+std::uint32_t CrcOf(const char* text) {
+    return ChunkCrc(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text));
+}
+
+TEST(ChunkCrc, IsTheComplementOfTheUsualCrc32) {
+    EXPECT_EQ(CrcOf("abc"), 0xCADBBE3Du);
+    // The catalogue check value of CRC-32 over "123456789" is 0xCBF43926.
+    EXPECT_EQ(CrcOf("123456789"), ~0xCBF43926u);
+    EXPECT_EQ(ChunkCrc(nullptr, 0), 0xFFFFFFFFu);
 }
 
 }  // namespace
