@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kt73b::cli {
 namespace {
 
@@ -15,15 +17,14 @@ TEST(DeviceDiscovery, EachInstanceGetsItsLastMatchingPortOnEachSide) {
                                            "VELK KT Series (20)", "VELK KT Series (20) "};
     const std::vector<FoundDevice> found = FindDevices(ins, outs);
     ASSERT_EQ(found.size(), 4u);
-    EXPECT_EQ(found[0].instance, 1);
-    EXPECT_EQ(found[0].in, "USB Audio Device");  // after "VELK KT Series" in the list
-    EXPECT_EQ(found[0].out, "USB Audio Device");
-    EXPECT_EQ(found[1].instance, 2);
-    EXPECT_EQ(found[1].out, "");
-    EXPECT_EQ(found[2].instance, 3);
-    EXPECT_EQ(found[2].in, "");
-    EXPECT_EQ(found[3].instance, 20);
-    EXPECT_EQ(found[3].out, "VELK KT Series (20)");  // byte for byte: no trailing space
+    const auto device = [&](std::size_t i) {
+        return std::tuple(found[i].instance, found[i].in, found[i].out);
+    };
+    // "USB Audio Device" comes after "VELK KT Series" in the list; names match byte for byte.
+    EXPECT_EQ(device(0), std::tuple(1, "USB Audio Device", "USB Audio Device"));
+    EXPECT_EQ(device(1), std::tuple(2, "VELK KT Series (2)", ""));
+    EXPECT_EQ(device(2), std::tuple(3, "", "VELK KT Series (3)"));
+    EXPECT_EQ(device(3), std::tuple(20, "VELK KT Series (20)", "VELK KT Series (20)"));
 }
 
 }  // namespace
