@@ -7,8 +7,6 @@
 // RandomClosing: the user closes the dialog in the identity wait, the unbounded update-mode
 // wait, an erase, any chunk, a retry pause, while a message box shows, or after the end; the
 // worker must end, and nothing may follow the close (the sanitizer builds watch for touches).
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
