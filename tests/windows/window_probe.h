@@ -74,6 +74,7 @@ inline std::vector<HWND> TopLevelWindows(DWORD processId, DWORD threadId = 0) {
 inline HWND DialogWithControl(const std::vector<HWND>& windows, int controlId) {
     return FirstVisibleDialog(windows, [&](HWND w) { return GetDlgItem(w, controlId) != nullptr; });
 }
+
 // The first visible dialog box among `windows` owned by `owner` (null: owned by no window).
 inline HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner) {
     return FirstVisibleDialog(windows, [&](HWND w) { return GetWindow(w, GW_OWNER) == owner; });
@@ -83,12 +84,12 @@ inline HWND DialogOwnedBy(const std::vector<HWND>& windows, HWND owner) {
 inline std::string TextOf(HWND window) {
     char text[512] = {};
     DWORD_PTR copied = 0;
-    if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied) == 0) {
-        return {};
-    }
-    return std::string(text, copied);
+    const bool answered =
+        SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied) != 0;
+    return answered ? std::string(text, copied) : std::string();
 }
+
 inline bool IsEnabled(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     return control != nullptr && IsWindowEnabled(control);
@@ -120,6 +121,15 @@ inline MessageBoxContent ReadMessageBox(HWND box) {
 inline void ClickButton(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
+
+// The keyboard focus of the thread that owns `window`.
+inline HWND FocusedWindowOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
+}
+
 inline void PressKey(HWND window, WPARAM virtualKey) {
     HWND focus = FocusedWindowOf(window);
     HWND target = focus != nullptr ? focus : window;
@@ -127,15 +137,6 @@ inline void PressKey(HWND window, WPARAM virtualKey) {
     PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | static_cast<LPARAM>(scan) << 16);
     PostMessageA(target, WM_KEYUP, virtualKey,
                  1 | static_cast<LPARAM>(scan) << 16 | LPARAM{1} << 30 | LPARAM{1} << 31);
-}
-// the focus of the thread that owns `window`
-inline HWND FocusedWindowOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
-        return nullptr;
-    }
-    return info.hwndFocus;
 }
 
 }  // namespace kt73b::testing
