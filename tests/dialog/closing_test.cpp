@@ -9,19 +9,15 @@ namespace {
 
 using emu::RequestKind;
 
-// Time-outs and pauses far longer than any test waits: only the closing can end them.
-UpdateTimings SlowTimings() {
-    UpdateTimings t = FastTimings();
-    t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = t.retryPause = 60s;
-    return t;
-}
-
 class Closing : public DialogTest {
   protected:
     void StartRun(const std::string& faults) {
         CreateLogFile();
         StartDevice(faults);
-        OpenDialog(1, SlowTimings());
+        // Time-outs and pauses far longer than any test waits: only the closing can end them.
+        UpdateTimings t = FastTimings();
+        t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = t.retryPause = 60s;
+        OpenDialog(1, t);
         Execute();
     }
     // Closes the window and destroys the dialog, which joins the worker; bounded. The log then

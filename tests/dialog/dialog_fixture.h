@@ -124,7 +124,7 @@ class DialogTest : public ::testing::Test {
         return texts;
     }
     void CreateLogFile() const { std::ofstream(kLogFileName).flush(); }
-    // the texts of the log's lines, in order
+    // The texts of the log's lines, in order.
     std::vector<std::string> LogTexts() const {
         std::ifstream in(kLogFileName, std::ios::binary);
         std::vector<std::string> texts;

@@ -22,11 +22,6 @@ Bytes Reply(std::uint8_t model, std::uint8_t result) {
     return {0xF0, 0x52, 0x00, model, 0x00, result, 0xF7};
 }
 
-Bytes HostIdentityReply(std::uint8_t family) {
-    return {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, family, 0x00,
-            0x00, 0x00, 0x31, 0x30, 0x30, 0x30, 0xF7};
-}
-
 // The host's automatic answers, written down from the receive side's classification table on
 // their own, so that DispatchInbound is checked against the table and not against itself: the one
 // message the host must send for `message` (a refusal or acknowledgement, or its identity reply),
@@ -52,8 +47,9 @@ std::optional<Bytes> AllowedAnswer(std::span<const std::uint8_t> message, std::u
         }
     }
     if (message[1] == 0x7E && message[3] == 0x06) {
-        if (command == 0x01) {
-            return HostIdentityReply(family);
+        if (command == 0x01) {  // the host's identity reply
+            return Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, family, 0x00,
+                         0x00, 0x00, 0x31, 0x30, 0x30, 0x30, 0xF7};
         }
         if (command == 0x02) {
             return std::nullopt;

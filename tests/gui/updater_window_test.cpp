@@ -6,7 +6,6 @@
 // What the dialog decides is checked headless (tests/dialog); here, what the real windows can get
 // wrong. Last, the shipped demo program as a person starts it: its window found on the X display,
 // keys pressed with xdotool, and its exit status once the window has closed.
-#include <gtest/gtest.h>
 #include <wx/init.h>
 
 #include <array>
