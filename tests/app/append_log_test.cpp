@@ -27,7 +27,6 @@ class AppendLogTest : public ::testing::Test {
         SetLogClock(&FixedUtc);
     }
     void TearDown() override { SetLogClock(nullptr); }
-    static std::string ReadLog() { return kt73b::testing::ReadFile(kLogFileName); }
 
     const kt73b::testing::ScratchFolder dir_;
 };
@@ -42,7 +41,7 @@ TEST_F(AppendLogTest, NothingIsWrittenWithoutTheFileOutsideTheTableOrWhenItCanno
     std::ofstream(kLogFileName).flush();
     AppendLog(-1);
     AppendLog(7);
-    EXPECT_EQ(ReadLog(), "");
+    EXPECT_EQ(kt73b::testing::ReadFile(kLogFileName), "");
     fs::remove(kLogFileName);
     fs::create_directory(kLogFileName);
     AppendLog(kLogMidiOutError);
@@ -59,7 +58,7 @@ TEST_F(AppendLogTest, LinesAppendInJapanTimeWithNineHoursCarryingIntoTheDate) {
     AppendLog(kLogEraseTimeOut);
     g_fixedUtc = {2017, 2, 28, 15, 0, 0};
     AppendLog(kLogWriteTimeOut);
-    EXPECT_EQ(ReadLog(),
+    EXPECT_EQ(kt73b::testing::ReadFile(kLogFileName),
               "earlier\r\n"
               "2017/02/23 15:24:50     Midi out error.\r\n"
               "2018/01/01 05:30:05     (CRC)Transfer error occurred.\r\n"

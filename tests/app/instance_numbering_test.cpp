@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 

@@ -25,9 +25,6 @@ struct Procedure {
         procedure->released.acquire();
         procedure->inside = false;
     }
-    // Lets every run from now on through.
-    void Release() { released.release(1000); }
-    bool WaitForARun() { return entered.try_acquire_for(kLongEnough); }
 
     std::atomic<int> runs{0};
     std::atomic<bool> inside{false};
@@ -40,7 +37,7 @@ TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
     ReceiveThread thread;
     ASSERT_TRUE(thread.Start(&Procedure::Run, &procedure));
     thread.Wake();
-    ASSERT_TRUE(procedure.WaitForARun());
+    ASSERT_TRUE(procedure.entered.try_acquire_for(kLongEnough));
     std::atomic<bool> stopped{false};
     std::atomic<bool> insideWhenStopped{true};
     std::thread stopper([&] {
@@ -53,7 +50,7 @@ TEST(ReceiveThread, StopWaitsForARunUnderWayAndNothingRunsAfterIt) {
         std::this_thread::yield();
     }
     EXPECT_FALSE(stopped.load());
-    procedure.Release();
+    procedure.released.release(1000);  // lets every run from now on through
     stopper.join();
     EXPECT_FALSE(insideWhenStopped.load());
     EXPECT_FALSE(thread.Running());

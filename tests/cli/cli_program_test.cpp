@@ -37,25 +37,20 @@ constexpr auto kProgramLimit = 30s;
 // leaves room for a loaded machine and for re-sends after lost messages.
 constexpr auto kUpdateLimit = 240s;
 
-struct Result {
-    std::optional<int> status;
-    std::string output;  // standard output and standard error, as they came
-};
+// The emulator as fast as it goes (no link, command, erase or write time), ending after one
+// update with 0 only when its flash equals the images.
+Command InstantEmulator(Command more = {}) {
+    Command argv = {KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0", "--write-time=0",
+                    "--link-rate=0",        "--link-latency=0", "--once"};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return argv;
+}
 
 class CliProgram : public ::testing::Test {
   protected:
     std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
         args.insert(args.begin(), KT73B_UPDATE_PROGRAM);
         return ChildProcess::Start(args, OutputFile());
-    }
-
-    Result Run(std::vector<std::string> args, std::chrono::seconds limit = kProgramLimit) {
-        auto program = Start(std::move(args));
-        if (!program) {
-            return {std::nullopt, "the program could not be started"};
-        }
-        const auto status = program->WaitForExit(limit);
-        return {status, ReadFile(OutputFile())};
     }
 
     // Until a program's output file holds `text`, bounded.
@@ -66,10 +61,42 @@ class CliProgram : public ::testing::Test {
 
     std::string OutputFile() const { return dir_.Path() + "/output.txt"; }
 
-    // A whole update between kt73b-emulator and kt73b-update, each started through `wrap`;
-    // `emulatorUp` runs once the emulator's client is on the server.
+    // A whole update between kt73b-emulator and kt73b-update, each with the real JACK provider and
+    // kt73b-update with its own timings, each started through `wrap` (which runs a program on the
+    // server's libjack); `emulatorUp` runs once the emulator's client is on the server.
     void ExpectACompleteUpdateAcrossTwoProcesses(const std::function<Command(Command)>& wrap,
-                                                 const std::function<void()>& emulatorUp);
+                                                 const std::function<void()>& emulatorUp) {
+        std::ofstream("TEST_LOG.txt").flush();
+        const std::string emulatorLog = dir_.Path() + "/emulator.log";
+        const auto emulator = ChildProcess::Start(wrap(InstantEmulator()), emulatorLog);
+        ASSERT_TRUE(emulator);
+        ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
+        emulatorUp();
+
+        // Placeholders never reach a device of another process, whatever its name.
+        const auto refused = ChildProcess::Start(wrap({KT73B_UPDATE_PROGRAM}), OutputFile());
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->WaitForExit(kProgramLimit), 12) << ReadFile(OutputFile());
+        EXPECT_TRUE(Has(ReadFile(OutputFile()), "This build carries placeholder firmware"));
+
+        auto program = ChildProcess::Start(
+            wrap({KT73B_UPDATE_PROGRAM, "--firmware", KT73B_IMAGE_DIR}), OutputFile());
+        ASSERT_TRUE(program);
+        const auto status = program->WaitForExit(kUpdateLimit);
+        const std::string output = ReadFile(OutputFile());
+        EXPECT_EQ(status, 0) << output << ReadFile(emulatorLog);
+        // --once: 0 only when the flash equals the images.
+        EXPECT_EQ(emulator->WaitForExit(kProgramLimit), 0) << ReadFile(emulatorLog);
+        // Every message crossed whole and once: the device saw nothing malformed.
+        EXPECT_FALSE(Has(ReadFile(emulatorLog), "protocol error")) << ReadFile(emulatorLog);
+        // Found by the dialog's pre-selection: the emulator's JACK client has the device's name.
+        EXPECT_TRUE(Has(
+            output, "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
+            << output;
+        // The bytes written add up, over the three regions' steps, to the three images.
+        EXPECT_TRUE(Has(output, "[6/6] Version update completed.  (3804/3804 KiB)")) << output;
+        EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
+    }
 
     kt73b::testing::ScratchFolder dir_;  // where the program keeps its log and instance locks
 };
@@ -88,10 +115,13 @@ TEST_F(CliProgram, HelpAndVersionEndWithZeroAWrongCommandLineWithTheUsageStatus)
         {{"--firmware", "/no/such/dir"}, 14, "/no/such/dir/129.bin is missing"},
     };
     for (const auto& c : cases) {
-        const Result result = Run(c.args);
-        EXPECT_EQ(result.status, c.status) << c.args[0] << "\n" << result.output;
-        EXPECT_TRUE(Has(result.output, c.text)) << result.output;
-        EXPECT_FALSE(Has(result.output, "Updating through")) << result.output;
+        auto program = Start(c.args);
+        ASSERT_TRUE(program);
+        const auto status = program->WaitForExit(kProgramLimit);
+        const std::string output = ReadFile(OutputFile());
+        EXPECT_EQ(status, c.status) << c.args[0] << "\n" << output;
+        EXPECT_TRUE(Has(output, c.text)) << output;
+        EXPECT_FALSE(Has(output, "Updating through")) << output;
     }
 }
 
@@ -115,51 +145,6 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
     program->Interrupt();
     EXPECT_EQ(program->WaitForExit(kProgramLimit), 130) << ReadFile(OutputFile());
     EXPECT_TRUE(Has(ReadFile(OutputFile()), "kt73b-update: interrupted.\n"));
-}
-
-// The emulator as fast as it goes (no link, command, erase or write time), ending after one
-// update with 0 only when its flash equals the images.
-Command InstantEmulator(Command more = {}) {
-    Command argv = {KT73B_EMULATOR_PROGRAM, "--command-time=0", "--erase-time=0", "--write-time=0",
-                    "--link-rate=0",        "--link-latency=0", "--once"};
-    argv.insert(argv.end(), more.begin(), more.end());
-    return argv;
-}
-
-// Each program with the real JACK provider and kt73b-update with its own timings; `wrap` runs a
-// program on the server's libjack.
-void CliProgram::ExpectACompleteUpdateAcrossTwoProcesses(
-    const std::function<Command(Command)>& wrap, const std::function<void()>& emulatorUp) {
-    std::ofstream("TEST_LOG.txt").flush();
-    const std::string emulatorLog = dir_.Path() + "/emulator.log";
-    const auto emulator = ChildProcess::Start(wrap(InstantEmulator()), emulatorLog);
-    ASSERT_TRUE(emulator);
-    ASSERT_TRUE(WaitForOutput(emulatorLog, " on JACK as ")) << ReadFile(emulatorLog);
-    emulatorUp();
-
-    // Placeholders never reach a device of another process, whatever its name.
-    const auto refused = ChildProcess::Start(wrap({KT73B_UPDATE_PROGRAM}), OutputFile());
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->WaitForExit(kProgramLimit), 12) << ReadFile(OutputFile());
-    EXPECT_TRUE(Has(ReadFile(OutputFile()), "This build carries placeholder firmware"));
-
-    auto program = ChildProcess::Start(wrap({KT73B_UPDATE_PROGRAM, "--firmware", KT73B_IMAGE_DIR}),
-                                       OutputFile());
-    ASSERT_TRUE(program);
-    const auto status = program->WaitForExit(kUpdateLimit);
-    const std::string output = ReadFile(OutputFile());
-    EXPECT_EQ(status, 0) << output << ReadFile(emulatorLog);
-    // --once: 0 only when the flash equals the images.
-    EXPECT_EQ(emulator->WaitForExit(kProgramLimit), 0) << ReadFile(emulatorLog);
-    // Every message crossed whole and once: the device saw nothing malformed.
-    EXPECT_FALSE(Has(ReadFile(emulatorLog), "protocol error")) << ReadFile(emulatorLog);
-    // Found by the dialog's pre-selection: the emulator's JACK client has the device's name.
-    EXPECT_TRUE(
-        Has(output, "Updating through MIDI OUT \"VELK KT Series\" and MIDI IN \"VELK KT Series\"."))
-        << output;
-    // The bytes written add up, over the three regions' steps, to the three images.
-    EXPECT_TRUE(Has(output, "[6/6] Version update completed.  (3804/3804 KiB)")) << output;
-    EXPECT_EQ(ReadFile(dir_.Path() + "/TEST_LOG.txt"), "");
 }
 
 TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {

@@ -11,7 +11,6 @@ namespace kt73b::ui {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = ProgressPrinter::Clock;
 
 class PrinterTest : public ::testing::Test {
   protected:
@@ -26,7 +25,7 @@ class PrinterTest : public ::testing::Test {
 
     std::vector<std::string> written_;
     unsigned sets_ = 0;
-    const Clock::time_point t0_ = Clock::time_point{} + 1h;
+    const ProgressPrinter::Clock::time_point t0_{1h};
 };
 
 TEST_F(PrinterTest, PlainLinesComeAtANewKindOfStatusAndAtEachTenth) {

@@ -3,8 +3,6 @@
 // time-outs and no link or device time.
 #include "app/cli/update_session.h"
 
-#include <gtest/gtest.h>
-
 #include "app/updater_dialog.h"
 #include "emulator/named_fault_scripts.h"
 #include "platform/ui/terminal/terminal_backend.h"

@@ -1,7 +1,5 @@
 // Closing the dialog while a run waits, pauses or shows a message box: the worker ends at once,
 // shows nothing more and logs nothing more, and the dialog goes away cleanly.
-#include <gtest/gtest.h>
-
 #include <future>
 
 #include "dialog_fixture.h"
@@ -11,28 +9,25 @@ namespace {
 
 using emu::RequestKind;
 
-// Time-outs and pauses far longer than any test waits: only the closing can end them.
-UpdateTimings SlowTimings() {
-    UpdateTimings t = FastTimings();
-    t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = t.retryPause = 60s;
-    return t;
-}
-
 class Closing : public DialogTest {
   protected:
     void StartRun(const std::string& faults) {
         CreateLogFile();
         StartDevice(faults);
-        OpenDialog(1, SlowTimings());
+        // Time-outs and pauses far longer than any test waits: only the closing can end them.
+        UpdateTimings t = FastTimings();
+        t.identityTimeout = t.eraseTimeout = t.writeTimeout = t.finishTimeout = t.retryPause = 60s;
+        OpenDialog(1, t);
         Execute();
     }
-    // Closes the window and destroys the dialog, which joins the worker; bounded.
-    void CloseAndExpectTheWorkerToEnd() {
+    // Closes the window and destroys the dialog, which joins the worker; bounded. The log then
+    // holds `lines` alone.
+    void CloseAndExpectTheWorkerToEnd(const std::vector<std::string>& lines = {}) {
         auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
         ASSERT_EQ(closed.wait_for(kShortWait), std::future_status::ready)
             << "the worker did not end after the dialog closed";
         EXPECT_FALSE(backend_.IsOpen(IDD_UPDATER_DIALOG));
-        EXPECT_TRUE(LogTexts().empty());
+        EXPECT_EQ(LogTexts(), lines);
     }
 };
 
@@ -73,10 +68,8 @@ TEST_F(Closing, WhileTheWorkerShowsAMessageBox) {
     ASSERT_TRUE(WaitForBoxes(1));
     // The log line came before the box; the box goes with the window and nothing follows it.
     EXPECT_EQ(LogTexts(), std::vector<std::string>{"Illegal device connected."});
-    auto closed = std::async(std::launch::async, [this] { CloseDialog(); });
-    ASSERT_EQ(closed.wait_for(kShortWait), std::future_status::ready);
+    CloseAndExpectTheWorkerToEnd({"Illegal device connected."});
     EXPECT_EQ(backend_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Illegal device connected."});
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // Every failing path of an update: its log lines, its message box, the controls after it and the
 // number of times a request was sent.
-#include <gtest/gtest.h>
-
 #include "app/failure_table.h"
 #include "app/log_messages.h"
 #include "app/model_byte.h"
@@ -29,7 +27,13 @@ class FailurePaths : public DialogTest {
         Execute();
         ASSERT_EQ(outcome_.WaitForEnd(kUpdateWait), RunOutcome::End::kFailed) << Status();
     }
-    void ExpectReady() {
+    // Once the run has shown `boxes` and given the controls back: its boxes, its log lines and
+    // every control ready for the next run.
+    void ExpectEnd(const Texts& boxes, const Texts& lines) {
+        ASSERT_TRUE(WaitForBoxes(boxes.size()));
+        ASSERT_TRUE(WaitUntilRestored());
+        EXPECT_EQ(BoxTexts(), boxes);
+        EXPECT_EQ(LogTexts(), lines);
         for (const int id : {IDC_MIDI_IN_LIST, IDC_MIDI_OUT_LIST, ui::kIdOk, IDC_RESCAN}) {
             EXPECT_TRUE(Control(id).enabled) << id;
         }
@@ -89,13 +93,11 @@ TEST_P(DeviceFaults, EndInTheirRowWithItsBoxItsLogLineAndTheControlsBack) {
     if (row.logEntry != kNoLogEntry) {
         lines.emplace_back(kLogMessages[static_cast<std::size_t>(row.logEntry)]);
     }
-    EXPECT_EQ(LogTexts(), lines);
-    EXPECT_EQ(BoxTexts(), Texts{std::string(FailureText(row))});
+    EXPECT_TRUE(row.restoresControls);
+    ExpectEnd({std::string(FailureText(row))}, lines);
     EXPECT_EQ(RequestCount(fault.resent), fault.sends);
     EXPECT_EQ(Control(IDC_STEP_COUNTER).text, fault.stepCounter);
     EXPECT_NE(Status(), "Version update completed.");
-    EXPECT_TRUE(row.restoresControls);
-    ExpectReady();
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DeviceFaults, ::testing::ValuesIn(kDeviceFaults),
@@ -111,21 +113,16 @@ TEST_F(FailurePaths, IdentityRequestThatCannotBeSentThenNoAnswer) {
         dialog_->OnExecute();
         device_.reset();
     });
-    ASSERT_TRUE(WaitForBoxes(2));
-    ASSERT_TRUE(WaitUntilRestored());
-    EXPECT_EQ(BoxTexts(), (Texts{"Can't open MIDI Out device.", "Time out error(1)"}));
-    EXPECT_EQ(LogTexts(), (Texts{"Midi out error.", "Midi out error."}));
-    ExpectReady();
+    ExpectEnd({"Can't open MIDI Out device.", "Time out error(1)"},
+              {"Midi out error.", "Midi out error."});
 }
 
 TEST_F(FailurePaths, RejectedModelIsKeptForTheNextRun) {
     RunFailingUpdate("identity#1=model:0x59");
-    EXPECT_EQ(LogTexts(), Texts{"Illegal device connected."});
-    EXPECT_EQ(BoxTexts(), Texts{"Illegal device connected."});
+    ExpectEnd({"Illegal device connected."}, {"Illegal device connected."});
     EXPECT_EQ(ModelByte(), 0x59);
     EXPECT_EQ(HostIdentityFamily(), 0x00);  // no device has passed the check
     EXPECT_EQ(RequestCount(RequestKind::kUpdateMode), 0u);
-    ExpectReady();
 
     // The next run identifies a 0x57 device again and goes on to update mode with it.
     Execute();
@@ -146,12 +143,9 @@ TEST_F(FailurePaths, PortsThatDoNotOpenShowTheirBoxesAndSendNothing) {
     ASSERT_TRUE(WaitUntilRestored());
     backend_.SelectListItem(IDD_UPDATER_DIALOG, IDC_MIDI_OUT_LIST, 0);
     Execute();  // the output opens; the input does not
-    ASSERT_TRUE(WaitForBoxes(2));
-    ASSERT_TRUE(WaitUntilRestored());
-    EXPECT_EQ(BoxTexts(), (Texts{"Can't open MIDI Out device.", "Can't open MIDI In device."}));
-    EXPECT_EQ(LogTexts(), (Texts{"Midi out error.", "Midi out error."}));
+    ExpectEnd({"Can't open MIDI Out device.", "Can't open MIDI In device."},
+              {"Midi out error.", "Midi out error."});
     EXPECT_EQ(RequestCount(RequestKind::kIdentity), 0u);
-    ExpectReady();
 }
 
 TEST_F(FailurePaths, ExecuteWhileBusySaysInProgress) {
@@ -180,10 +174,7 @@ TEST_F(FailurePaths, WorkerThatCannotStartRestoresTheControlsAndSaysSo) {
     StartDevice();
     OpenDialog(std::make_unique<NoThreadDialog>());
     Execute();
-    ASSERT_TRUE(WaitForBoxes(1));
-    EXPECT_EQ(BoxTexts(), Texts{"The update could not be started."});
-    ASSERT_TRUE(WaitUntilRestored());
-    ExpectReady();
+    ExpectEnd({"The update could not be started."}, {});
     EXPECT_EQ(RequestCount(RequestKind::kIdentity), 0u);
 }
 
@@ -196,10 +187,9 @@ TEST_F(FailurePaths, AnImageShorterThanItsRegionFailsItsStepBeforeAnyChunkGoesOu
     RunFailingUpdate("");
     UseImageSet(builtIn);
     EXPECT_EQ(outcome_.Failure(), FailureKind::kImageUnusable);
-    EXPECT_EQ(BoxTexts(), Texts{"Transfer error occurred."});
+    ExpectEnd({"Transfer error occurred."}, {});
     EXPECT_EQ(RequestCount(RequestKind::kWrite), 0u);
     EXPECT_EQ(Control(IDC_STEP_COUNTER).text, "3/6");
-    ExpectReady();
 }
 
 }  // namespace

@@ -1,16 +1,14 @@
 // Placeholder images are not firmware: the dialog refuses to send them to a device it does not
 // emulate itself, whatever the device is called, and images read from a folder count as real
 // and are the bytes the device receives.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 
 #include "dialog_fixture.h"
 #include "engine/image_set.h"
 #include "platform/winmm/device_catalog.h"
 #include "platform/winmm/loopback/loopback_provider.h"
+#include "tests/support/listed_ports.h"
 
 namespace kt73b::testing {
 namespace {
@@ -18,23 +16,6 @@ namespace {
 constexpr const char* kPlaceholderRefusal =
     "This build carries placeholder firmware: it can update only the emulated KT-73B. Build "
     "with KT73B_FIRMWARE_DIR set to the folder of the real images.";
-
-// A device of the device's own name that this process does not emulate: it counts what reaches it.
-class ForeignDevice final : public winmm::Provider {
-  public:
-    std::vector<winmm::PortDescriptor> ListInputs() override { return {{"VELK KT Series", "x"}}; }
-    std::vector<winmm::PortDescriptor> ListOutputs() override { return {{"VELK KT Series", "x"}}; }
-    MMRESULT OpenInput(const std::string&, winmm::InputSink&,
-                       std::unique_ptr<winmm::InputConnection>*) override {
-        ++opens;
-        return MMSYSERR_ALLOCATED;
-    }
-    MMRESULT OpenOutput(const std::string&, std::unique_ptr<winmm::OutputConnection>*) override {
-        ++opens;
-        return MMSYSERR_ALLOCATED;
-    }
-    std::atomic<int> opens{0};
-};
 
 class FirmwareGuard : public DialogTest {
   protected:
@@ -64,7 +45,8 @@ class FirmwareGuard : public DialogTest {
 
 TEST_F(FirmwareGuard, PlaceholdersNeverReachADeviceOfTheSameNameNotEmulatedHere) {
     ASSERT_EQ(builtIn_.origin, ImageOrigin::kPlaceholder);
-    ForeignDevice foreign;
+    // A device of the device's own name that this process does not emulate.
+    ListedPorts foreign{{"VELK KT Series", "x"}};
     winmm::SetProvidersForTesting({&foreign, &winmm::LoopbackProvider::Instance()});
     CreateLogFile();
     StartDevice();
@@ -75,7 +57,7 @@ TEST_F(FirmwareGuard, PlaceholdersNeverReachADeviceOfTheSameNameNotEmulatedHere)
     Execute();
     ASSERT_TRUE(WaitForBoxes(1));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{kPlaceholderRefusal});
-    EXPECT_EQ(foreign.opens, 0);
+    EXPECT_EQ(foreign.opens_, 0);
     EXPECT_TRUE(LogTexts().empty());
     EXPECT_TRUE(Control(ui::kIdOk).enabled && Control(IDC_RESCAN).enabled);
 }
@@ -97,8 +79,7 @@ TEST_F(FirmwareGuard, ImagesFromAFolderAreRealAndAreTheBytesTheDeviceGets) {
 TEST_F(FirmwareGuard, AFolderWithAShortImageIsRefusedByName) {
     std::string error;
     ImageSet set;
-    const std::string folder = WriteImageFolder(2);
-    EXPECT_FALSE(ReadImageFolder(folder, set, error));
+    EXPECT_FALSE(ReadImageFolder(WriteImageFolder(2), set, error));
     EXPECT_NE(error.find("137.bin has 2912255 bytes; it must have 2912256"), std::string::npos)
         << error;
     EXPECT_EQ(set.origin, ImageOrigin::kPlaceholder);

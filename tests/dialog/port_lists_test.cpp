@@ -1,11 +1,10 @@
 // The port lists and their pre-selection, with devices registered in-process under chosen names.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
 
 #include "dialog_fixture.h"
 #include "platform/winmm/loopback/loopback_registry.h"
+#include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
 namespace {
@@ -32,13 +31,8 @@ class PortLists : public DialogTest {
         DialogTest::TearDown();
         devices_.clear();
     }
-    bool WaitForOutList(std::function<bool(const ui::HeadlessControl&)> shows) {
-        return backend_.WaitUntil(
-            [&shows](const ui::HeadlessBackend& b) {
-                return shows(
-                    b.FindWindowLocked(IDD_UPDATER_DIALOG)->controls.at(IDC_MIDI_OUT_LIST));
-            },
-            kShortWait);
+    bool WaitForOutList(const std::function<bool(const ui::HeadlessControl&)>& shows) {
+        return WaitUntil([&] { return shows(Control(IDC_MIDI_OUT_LIST)); }, kShortWait);
     }
     std::vector<std::unique_ptr<NamedDevice>> devices_;
 };

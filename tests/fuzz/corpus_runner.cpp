@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <vector>
+#include <string>
+
+#include "tests/support/temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -18,9 +18,7 @@ namespace {
 // The input goes to the target in a block of exactly its size, as libFuzzer hands it over, so a
 // read past its end is a read past an allocation.
 void RunOne(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+    const std::string bytes = kt73b::testing::ReadFile(file.string());
     const auto block = std::make_unique<std::uint8_t[]>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), block.get());
     LLVMFuzzerTestOneInput(block.get(), bytes.size());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "emulator/device_model.h"
+#include "emulator/fault_script.h"
 #include "emulator/host_message.h"
 #include "engine/outbound_messages.h"
 #include "engine/protocol_constants.h"
@@ -90,12 +91,7 @@ void CheckReading(std::span<const std::uint8_t> bytes, const HostMessage& messag
         message.problem != FrameProblem::kMalformed && message.data.size() != message.size) {
         Fail("a write-data frame whose data is not its chunk length", bytes);
     }
-    const bool request = message.kind == HostMessageKind::kIdentityRequest ||
-                         message.kind == HostMessageKind::kUpdateModeRequest ||
-                         message.kind == HostMessageKind::kFinishRequest ||
-                         message.kind == HostMessageKind::kEraseRequest ||
-                         message.kind == HostMessageKind::kWriteData;
-    if (!request || message.problem != FrameProblem::kNone) {
+    if (!kt73b::emu::RequestKindOf(message.kind) || message.problem != FrameProblem::kNone) {
         return;
     }
     const Bytes rebuilt = Rebuild(message);

@@ -6,17 +6,58 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <vector>
 
-#include "allowed_answers.h"
 #include "app/model_byte.h"
 #include "app/updater_dialog.h"
 #include "tests/midi/recording_winmm.h"
 
 namespace {
 
-using kt73b::fuzz::Bytes;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Reply(std::uint8_t model, std::uint8_t result) {
+    return {0xF0, 0x52, 0x00, model, 0x00, result, 0xF7};
+}
+
+// The host's automatic answers, written down from the receive side's classification table on
+// their own, so that DispatchInbound is checked against the table and not against itself: the one
+// message the host must send for `message` (a refusal or acknowledgement, or its identity reply),
+// or nothing. A message too short for the bytes its row reads gets nothing.
+std::optional<Bytes> AllowedAnswer(std::span<const std::uint8_t> message, std::uint8_t model,
+                                   std::uint8_t family) {
+    if (message.size() < 5 || message[0] != 0xF0) {
+        return std::nullopt;
+    }
+    const std::uint8_t command = message[4];
+    if (message[1] == 0x52 && message[3] == model) {
+        switch (command) {
+            case 0x00:  // the device's answer, ...
+            case 0x02:  // ... what counts as one, ...
+            case 0x03:  // ... and what is dropped: none gets a message back
+                return std::nullopt;
+            case 0x01:
+            case 0x04:
+            case 0x05:
+                return Reply(model, 0x00);
+            default:
+                return Reply(model, 0x01);
+        }
+    }
+    if (message[1] == 0x7E && message[3] == 0x06) {
+        if (command == 0x01) {  // the host's identity reply
+            return Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x52, family, 0x00,
+                         0x00, 0x00, 0x31, 0x30, 0x30, 0x30, 0xF7};
+        }
+        if (command == 0x02) {
+            return std::nullopt;
+        }
+        return Reply(model, 0x01);
+    }
+    return std::nullopt;
+}
 
 // The dialog without its worker: Execute opens both ports on the recording WinMM and starts
 // nothing, and its timer never starts, so only this target drains the queue.
@@ -104,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += 2;
         const std::size_t length = std::min(wanted, size - at);
         for (const Bytes& entry : harness.Receive({data + at, length})) {
-            if (auto answer = kt73b::fuzz::AllowedAnswer(entry, model, family)) {
+            if (auto answer = AllowedAnswer(entry, model, family)) {
                 allowed.push_back(std::move(*answer));
             }
         }

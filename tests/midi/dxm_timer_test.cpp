@@ -2,7 +2,6 @@
 // that lets Stop promise no tick runs afterwards. Every whole update ticks through it.
 #include "midi/dxm_timer.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/midi/recording_winmm.h"
@@ -10,8 +9,6 @@
 namespace kt73b {
 namespace {
 
-using ::testing::ElementsAreArray;
-using testing::RecordingWinmm;
 using Calls = std::vector<std::string>;
 
 // Periodic, a function to call, and a kill that waits for a running tick.
@@ -39,7 +36,7 @@ TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refused);
-        auto& winmm = RecordingWinmm::Instance();
+        auto& winmm = testing::RecordingWinmm::Instance();
         winmm.Reset();
         if (*c.refused != '\0') {
             winmm.FailNext(c.refused, TIMERR_NOCANDO);
@@ -50,7 +47,7 @@ TEST(DxMTimer, Start_EndsOnlyWhatItBeganAndReplacesARunningTimer) {
             timer.Start(20);
             EXPECT_EQ(timer.Stop(), 1);
         }
-        EXPECT_THAT(winmm.Calls(), ElementsAreArray(c.calls));
+        EXPECT_EQ(winmm.Calls(), c.calls);
     }
 }
 

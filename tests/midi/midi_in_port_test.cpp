@@ -3,7 +3,6 @@
 // buffer it returns.
 #include "midi/midi_in_port.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +14,6 @@
 namespace kt73b {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using testing::RecordingWinmm;
 using Bytes = std::vector<std::uint8_t>;
 using Calls = std::vector<std::string>;
 
@@ -51,7 +47,7 @@ class MidiInPortTest : public ::testing::Test, public InboundListener {
         return entry;
     }
 
-    RecordingWinmm& winmm_ = RecordingWinmm::Instance();
+    testing::RecordingWinmm& winmm_ = testing::RecordingWinmm::Instance();
     std::unique_ptr<MidiInPort> port_ = std::make_unique<MidiInPort>();
     std::vector<Bytes> fronts_;
     std::vector<std::size_t> buffersWithTheDriver_;  // at each of those moments
@@ -74,13 +70,13 @@ TEST_F(MidiInPortTest, Open_FailingAtAnyStepUndoesEverythingAndTheNextOpenStarts
             expected.insert(expected.end(),
                             {"midiInReset", "midiInUnprepareHeader", "midiInClose"});
         }
-        EXPECT_THAT(winmm_.Calls(), ElementsAreArray(expected));
+        EXPECT_EQ(winmm_.Calls(), expected);
         EXPECT_EQ(winmm_.QueuedInputBuffers(), 0u);
         EXPECT_EQ(port_->CloseIfOpen(), 0);
 
         winmm_.ClearCalls();
         EXPECT_EQ(port_->Open(), 1);
-        EXPECT_THAT(winmm_.Calls(), ElementsAreArray(steps));
+        EXPECT_EQ(winmm_.Calls(), steps);
         EXPECT_EQ(port_->Open(), 1);  // already open: nothing is called
         EXPECT_EQ(winmm_.Calls().size(), steps.size());
         port_->Close();
@@ -95,8 +91,8 @@ TEST_F(MidiInPortTest, Close_EndsOnceKeepsTheQueueAndABufferTheDriverStillHolds)
     winmm_.ClearCalls();
     EXPECT_EQ(port_->Close(), 0);
     // The buffer the reset hands back is not lent out again.
-    EXPECT_THAT(winmm_.Calls(),
-                ElementsAre("midiInStop", "midiInReset", "midiInUnprepareHeader", "midiInClose"));
+    EXPECT_EQ(winmm_.Calls(),
+              (Calls{"midiInStop", "midiInReset", "midiInUnprepareHeader", "midiInClose"}));
     EXPECT_EQ(port_->Close(), 0);
     EXPECT_EQ(winmm_.Calls().size(), 4u);
     EXPECT_EQ(PopEntry(), (Bytes{0xF0, 0x01, 0xF7}));

@@ -2,7 +2,6 @@
 // later, refused, never done), and the lock that keeps sends and closes apart.
 #include "midi/midi_out_port.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,9 +14,7 @@
 namespace kt73b {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using testing::RecordingWinmm;
+using Calls = std::vector<std::string>;
 
 // Each wait runs to its deadline at once, unless the test's hook, run in it as the driver's
 // thread would, finishes the send; or, when asked, waits for the driver's callback for real.
@@ -62,7 +59,7 @@ class MidiOutPortTest : public ::testing::Test {
         return port_.SendLong(&header);
     }
 
-    RecordingWinmm& winmm_ = RecordingWinmm::Instance();
+    testing::RecordingWinmm& winmm_ = testing::RecordingWinmm::Instance();
     FakeClock clock_;
     MidiOutPort port_{clock_};
     std::vector<std::uint8_t> message_ = std::vector<std::uint8_t>(2359, 0x11);
@@ -74,7 +71,7 @@ TEST_F(MidiOutPortTest, Open_TheSameIndexAgainIsFreeAnotherClosesTheOldOne) {
     EXPECT_EQ(port_.Open(5), 1);
     EXPECT_EQ(port_.Close(), 1);
     EXPECT_EQ(port_.Close(), 0);
-    EXPECT_THAT(winmm_.Calls(), ElementsAre("midiOutClose", "midiOutOpen 5", "midiOutClose"));
+    EXPECT_EQ(winmm_.Calls(), (Calls{"midiOutClose", "midiOutOpen 5", "midiOutClose"}));
 }
 
 // A send returns only once the driver is done with the header, or has been made to give it back
@@ -87,7 +84,7 @@ TEST_F(MidiOutPortTest, SendLong_EndsDoneOrFailedWithTheHeaderUnpreparedAfterThe
         int doneAtWait;  // the wait in which the driver completes; 0: never
         int sent;
         int waits;
-        std::vector<std::string> calls;
+        Calls calls;
     } cases[] = {
         {"done within the call", true, MMSYSERR_NOERROR, 0, 1, 0, {}},
         {"done later", false, MMSYSERR_NOERROR, 3, 1, 3, {}},
@@ -117,10 +114,10 @@ TEST_F(MidiOutPortTest, SendLong_EndsDoneOrFailedWithTheHeaderUnpreparedAfterThe
         } else {
             EXPECT_EQ(clock_.now_ - start, kSendDoneTimeout);
         }
-        std::vector<std::string> calls{"midiOutPrepareHeader", "midiOutLongMsg"};
+        Calls calls{"midiOutPrepareHeader", "midiOutLongMsg"};
         calls.insert(calls.end(), c.calls.begin(), c.calls.end());
         calls.push_back("midiOutUnprepareHeader");
-        EXPECT_THAT(winmm_.Calls(), ElementsAreArray(calls));
+        EXPECT_EQ(winmm_.Calls(), calls);
     }
 }
 
@@ -184,8 +181,8 @@ TEST_F(MidiOutPortTest, SendLong_FromTwoThreadsNeverOverlapsAndCloseWaitsForASen
     close_called = true;
     EXPECT_EQ(port_.Close(), 1);
     sender.join();
-    EXPECT_THAT(winmm_.Calls(), ElementsAre("midiOutPrepareHeader", "midiOutLongMsg",
-                                            "midiOutUnprepareHeader", "midiOutClose"));
+    EXPECT_EQ(winmm_.Calls(), (Calls{"midiOutPrepareHeader", "midiOutLongMsg",
+                                     "midiOutUnprepareHeader", "midiOutClose"}));
 }
 
 // A name the driver cannot give is empty, never what the buffer held before. The names it gives

@@ -1,17 +1,12 @@
 #include "tests/midi/recording_winmm.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-#include <utility>
 
 namespace {
 
 using kt73b::testing::RecordingWinmm;
-using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
-using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 
 using Driver = RecordingWinmm::State;
 
@@ -53,66 +48,7 @@ MMRESULT Prepare(const char* name, LPMIDIHDR header, bool prepared) {
     });
 }
 
-void SetFlags(MIDIHDR* header, DWORD clear, DWORD set) {
-    std::atomic_ref<DWORD> flags(header->dwFlags);
-    flags.store((flags.load() & ~clear) | set, std::memory_order_release);
-}
-
 }  // namespace
-
-namespace kt73b::testing {
-
-bool RecordingWinmm::ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message,
-                                       bool done) {
-    MIDIHDR* header = nullptr;
-    {
-        auto state = Locked();
-        if (state->inQueue.empty()) {
-            return false;
-        }
-        header = state->inQueue.front();
-        state->inQueue.pop_front();
-    }
-    const std::size_t count = std::min<std::size_t>(bytes.size(), header->dwBufferLength);
-    std::copy_n(bytes.begin(), count, header->lpData);
-    header->dwBytesRecorded = static_cast<DWORD>(count);
-    SetFlags(header, MHDR_INQUEUE | MHDR_DONE, done ? MHDR_DONE : 0);
-    CallInputCallback(message, reinterpret_cast<DWORD_PTR>(header));
-    return true;
-}
-
-void RecordingWinmm::CallInputCallback(UINT message, DWORD_PTR param1) {
-    const auto [callback, instance] = [this] {
-        auto state = Locked();
-        return std::pair(state->inCallback, state->inInstance);
-    }();
-    if (callback != 0) {
-        reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
-    }
-}
-
-bool RecordingWinmm::CompleteOutput() {
-    DWORD_PTR callback = 0;
-    DWORD_PTR instance = 0;
-    MIDIHDR* header = nullptr;
-    {
-        auto state = Locked();
-        callback = state->outCallback;
-        instance = state->outInstance;
-        header = std::exchange(state->outInFlight, nullptr);
-    }
-    if (header == nullptr) {
-        return false;
-    }
-    SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
-    if (callback != 0) {
-        reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
-                                                    reinterpret_cast<DWORD_PTR>(header), 0);
-    }
-    return true;
-}
-
-}  // namespace kt73b::testing
 
 extern "C" {
 
@@ -174,7 +110,7 @@ MMRESULT midiInReset(HMIDIIN) {
     });
     for (MIDIHDR* header : returned) {
         header->dwBytesRecorded = 0;
-        SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
+        RecordingWinmm::SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
         RecordingWinmm::Instance().CallInputCallback(MIM_LONGDATA,
                                                      reinterpret_cast<DWORD_PTR>(header));
     }
@@ -221,7 +157,7 @@ MMRESULT midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT) {
     bool atOnce = false;
     const MMRESULT result = Record("midiOutLongMsg", {}, [&](Driver& d) {
         atOnce = d.outAtOnce;
-        SetFlags(header, MHDR_DONE, atOnce ? MHDR_DONE : MHDR_INQUEUE);
+        RecordingWinmm::SetFlags(header, MHDR_DONE, atOnce ? MHDR_DONE : MHDR_INQUEUE);
         hook = d.longMsgHook;
         d.outInFlight = header;
         return MMSYSERR_NOERROR;

@@ -2,12 +2,16 @@
 // test's command. Linked in place of the real layer where a test must order every driver event.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/winmm/mmsystem_api.h"
@@ -64,15 +68,54 @@ class RecordingWinmm {
     // Fills the oldest queued buffer with `bytes`, marks it done (or not) and calls the callback
     // with `message`; false when none is queued.
     bool ReturnInputBuffer(const std::vector<std::uint8_t>& bytes, UINT message = MIM_LONGDATA,
-                           bool done = true);
+                           bool done = true) {
+        MIDIHDR* header = nullptr;
+        {
+            auto state = Locked();
+            if (state->inQueue.empty()) {
+                return false;
+            }
+            header = state->inQueue.front();
+            state->inQueue.pop_front();
+        }
+        const std::size_t count = std::min<std::size_t>(bytes.size(), header->dwBufferLength);
+        std::copy_n(bytes.begin(), count, header->lpData);
+        header->dwBytesRecorded = static_cast<DWORD>(count);
+        SetFlags(header, MHDR_INQUEUE | MHDR_DONE, done ? MHDR_DONE : 0);
+        CallInputCallback(message, reinterpret_cast<DWORD_PTR>(header));
+        return true;
+    }
     // Calls the open input's callback outside the lock, as a driver's thread would.
-    void CallInputCallback(UINT message, DWORD_PTR param1);
+    void CallInputCallback(UINT message, DWORD_PTR param1) {
+        const auto [callback, instance] = [this] {
+            auto state = Locked();
+            return std::pair(state->inCallback, state->inInstance);
+        }();
+        if (callback != 0) {
+            reinterpret_cast<MidiInCallback>(callback)(nullptr, message, instance, param1, 0);
+        }
+    }
 
     // What midiOutLongMsg does with a header: mark it done at once (and call back with MOM_DONE)
     // or leave it in flight for CompleteOutput or midiOutReset.
     void SetOutputCompletesAtOnce(bool atOnce) { Locked()->outAtOnce = atOnce; }
     // Marks the header in flight done and calls back with MOM_DONE; false when none is in flight.
-    bool CompleteOutput();
+    bool CompleteOutput() {
+        const auto [callback, instance, header] = [this] {
+            auto state = Locked();
+            return std::tuple(state->outCallback, state->outInstance,
+                              std::exchange(state->outInFlight, nullptr));
+        }();
+        if (header == nullptr) {
+            return false;
+        }
+        SetFlags(header, MHDR_INQUEUE, MHDR_DONE);
+        if (callback != 0) {
+            reinterpret_cast<MidiOutCallback>(callback)(nullptr, MOM_DONE, instance,
+                                                        reinterpret_cast<DWORD_PTR>(header), 0);
+        }
+        return true;
+    }
     // Called inside midiOutLongMsg once the header is accepted (after DONE, when at once).
     void SetLongMsgHook(std::function<void(MIDIHDR*)> hook) {
         Locked()->longMsgHook = std::move(hook);
@@ -82,7 +125,16 @@ class RecordingWinmm {
     LPTIMECALLBACK TimerProcedure() { return Locked()->timerProcedure; }
     DWORD_PTR TimerUser() { return Locked()->timerUser; }
 
+    // A header's flags as the driver's thread changes them, seen by a port that polls them.
+    static void SetFlags(MIDIHDR* header, DWORD clear, DWORD set) {
+        std::atomic_ref<DWORD> flags(header->dwFlags);
+        flags.store((flags.load() & ~clear) | set, std::memory_order_release);
+    }
+
   private:
+    using MidiInCallback = void (*)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+    using MidiOutCallback = void (*)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+
     RecordingWinmm() = default;
 
     std::mutex mutex_;

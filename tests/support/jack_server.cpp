@@ -11,9 +11,8 @@
 #include "tests/support/wait_until.h"
 
 namespace kt73b::testing {
-namespace {
+
 constexpr auto kStartTimeout = std::chrono::seconds(15);
-}  // namespace
 
 std::unique_ptr<JackServer> JackServer::Start(int period_frames, std::string* why_not) {
     const std::string jackd = cli::FindOnPath("jackd");

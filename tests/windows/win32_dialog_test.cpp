@@ -18,6 +18,7 @@
 #include "platform/ui/win32/minimised_icon.h"
 #include "platform/ui/win32/win32_backend.h"
 #include "resources/ui/resource_ids.h"
+#include "tests/dialog/fast_timings.h"
 #include "tests/windows/window_probe.h"
 
 // After windows.h, which it needs.
@@ -65,11 +66,7 @@ class Win32DialogTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(emu::ParseFaultScript(faults, settings.faults, error)) << error;
         device_ = std::make_unique<emu::LoopbackEmulator>(settings);
-        UpdateTimings timings;
-        timings.retryPause = 2ms;
-        timings.updateModePause = 2ms;
-        timings.tickPeriodMs = 2;
-        dialog_ = std::make_unique<CTn8UpdatorDlg>(1, timings);
+        dialog_ = std::make_unique<CTn8UpdatorDlg>(1, ShortPauses());
         dialogThread_ = std::thread([this] {
             dialogThreadId_ = GetCurrentThreadId();
             modalResult_ = dialog_->DoModal();

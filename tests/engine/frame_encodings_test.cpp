@@ -1,13 +1,16 @@
-// The two 7-bit encodings of the device's frames: packed data and 32-bit values in septets.
+// The encodings of the device's frames: packed data, 32-bit values in septets, and the chunk's
+// check value.
 #include "engine/seven_bit_pack.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "engine/chunk_crc.h"
 #include "engine/protocol_constants.h"
 #include "engine/septets.h"
 
@@ -51,14 +54,13 @@ TEST(PackSevenBit, UnpackGivesBackWhatWasPackedForEveryLengthUpToAChunk) {
 
 TEST(UnpackSevenBit, RejectsWhatNoPackingProduces) {
     Bytes out(16);
-    const Bytes loneLeadingByte{0x00, 1, 2, 3, 4, 5, 6, 7, 0x00};  // last group has no data
-    EXPECT_EQ(UnpackSevenBit(out.data(), loneLeadingByte.data(), loneLeadingByte.size()), -1);
-    const Bytes dataBitSeven{0x00, 0x81};
-    EXPECT_EQ(UnpackSevenBit(out.data(), dataBitSeven.data(), dataBitSeven.size()), -1);
-    const Bytes leadingBitSeven{0x80, 0x01};
-    EXPECT_EQ(UnpackSevenBit(out.data(), leadingBitSeven.data(), leadingBitSeven.size()), -1);
-    const Bytes bitForMissingByte{0x20, 0x01};  // top bit claimed for a second byte
-    EXPECT_EQ(UnpackSevenBit(out.data(), bitForMissingByte.data(), bitForMissingByte.size()), -1);
+    // A last group without data, bit 7 in a data byte and in a leading byte, and a top bit
+    // claimed for a second byte that is not there.
+    for (const Bytes& packed : {Bytes{0x00, 1, 2, 3, 4, 5, 6, 7, 0x00}, Bytes{0x00, 0x81},
+                                Bytes{0x80, 0x01}, Bytes{0x20, 0x01}}) {
+        EXPECT_EQ(UnpackSevenBit(out.data(), packed.data(), packed.size()), -1)
+            << ::testing::PrintToString(packed);
+    }
 }
 
 TEST(Septets, DecodeRoundTripsAndRejectsBitSeven) {
@@ -73,6 +75,17 @@ TEST(Septets, DecodeRoundTripsAndRejectsBitSeven) {
     std::uint32_t untouched = 1234;
     EXPECT_FALSE(DecodeSeptets(broken, 5, untouched));
     EXPECT_EQ(untouched, 1234u);
+}
+
+std::uint32_t CrcOf(const char* text) {
+    return ChunkCrc(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text));
+}
+
+TEST(ChunkCrc, IsTheComplementOfTheUsualCrc32) {
+    EXPECT_EQ(CrcOf("abc"), 0xCADBBE3Du);
+    // The catalogue check value of CRC-32 over "123456789" is 0xCBF43926.
+    EXPECT_EQ(CrcOf("123456789"), ~0xCBF43926u);
+    EXPECT_EQ(ChunkCrc(nullptr, 0), 0xFFFFFFFFu);
 }
 
 }  // namespace
