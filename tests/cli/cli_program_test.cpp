@@ -149,7 +149,7 @@ TEST_F(CliProgram, CtrlCEndsTheUpdateAtItsWaitWithAStatusOfItsOwn) {
 
 TEST_F(CliProgram, OverJackACompleteUpdateLeavesTheImagesInTheEmulatorsFlash) {
     std::string error;
-    const auto server = kt73b::testing::JackServer::Start(128, &error);  // 2.7 ms, as PipeWire
+    const auto server = kt73b::testing::JackServer::Start(256, &error);  // 5.3 ms at 48 kHz
     ASSERT_TRUE(server) << error;
     ExpectACompleteUpdateAcrossTwoProcesses([](Command argv) { return argv; }, [] {});
 }
@@ -302,7 +302,7 @@ TEST_F(AllDevices, OneFailingOneHeldElsewhereAndCtrlCEndingTheRestEachInTheSumma
 
 TEST_F(AllDevices, OverJackThreeEmulatorProcessesAreUpdatedAtOnce) {
     std::string error;
-    const auto server = kt73b::testing::JackServer::Start(128, &error);
+    const auto server = kt73b::testing::JackServer::Start(256, &error);
     ASSERT_TRUE(server) << error;
     std::vector<std::unique_ptr<ChildProcess>> emulators;
     for (const std::string name : {"VELK KT Series", "VELK KT Series (2)", "VELK KT Series (3)"}) {
